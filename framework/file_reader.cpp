@@ -1,0 +1,60 @@
+#include "file_reader.h"
+
+namespace {
+
+const DWORD kMaxFileSize = 256u * 1024u * 1024u;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : m_h(h) {}
+    ~FileHandle()
+    {
+        if (m_h != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_h);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE Get() const { return m_h; }
+
+private:
+    HANDLE m_h;
+};
+
+FileReadResult Failure(DWORD error)
+{
+    FileReadResult r;
+    r.error = error;
+    return r;
+}
+
+}  // namespace
+
+FileReadResult ReadWholeFile(const std::string& path)
+{
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE)
+        return Failure(::GetLastError());
+
+    DWORD high = 0;
+    const DWORD low = ::GetFileSize(file.Get(), &high);
+    if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR)
+        return Failure(::GetLastError());
+    if (high != 0 || low > kMaxFileSize)
+        return Failure(ERROR_FILE_TOO_LARGE);
+
+    FileReadResult result;
+    result.bytes.resize(low);
+    DWORD done = 0;
+    while (done < low) {
+        DWORD got = 0;
+        if (!::ReadFile(file.Get(), &result.bytes[done], low - done, &got, nullptr))
+            return Failure(::GetLastError());
+        if (got == 0)
+            break;   // the file shrank while we read it: keep what is there
+        done += got;
+    }
+    result.bytes.resize(done);
+    result.ok = true;
+    return result;
+}

@@ -1,0 +1,45 @@
+#include "module_path.h"
+
+#include <vector>
+
+std::string ModuleFileName(HMODULE module)
+{
+    // A path may be longer than MAX_PATH; grow until the name fits (XP does not report truncation
+    // with an error, only by filling the buffer).
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD got = ::GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (got == 0)
+            return std::string();
+        if (got < buffer.size() - 1)
+            return std::string(buffer.data(), got);
+        if (buffer.size() >= 32768)
+            return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string ModuleBaseName(const std::string& path)
+{
+    // Walk by characters of the ANSI code page: the trail byte of a double-byte character may
+    // have the value of a backslash. A '.' never does (trail bytes are 0x40 and up).
+    size_t nameStart = 0;
+    for (const char* p = path.c_str(); *p; p = ::CharNextA(p)) {
+        if (*p == '\\' || *p == '/')
+            nameStart = static_cast<size_t>(p - path.c_str()) + 1;
+    }
+    std::string name = path.substr(nameStart);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
+std::string SystemDirectory()
+{
+    char buffer[MAX_PATH];
+    const UINT got = ::GetSystemDirectoryA(buffer, MAX_PATH);
+    if (got == 0 || got >= MAX_PATH)
+        return std::string();
+    return std::string(buffer, got);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The running program's own path, and the names made from it.
+
+#include <windows.h>
+
+#include <string>
+
+// Full path of a loaded module (nullptr: the program itself); empty on failure.
+std::string ModuleFileName(HMODULE module);
+
+// "C:\\setup\\Wi-FiSkylark.exe" -> "Wi-FiSkylark": the file name without folder and extension.
+std::string ModuleBaseName(const std::string& path);
+
+// The system folder (C:\Windows\System32 or its 32-bit twin), without a trailing backslash.
+std::string SystemDirectory();

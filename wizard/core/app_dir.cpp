@@ -1,0 +1,19 @@
+#include "app_dir.h"
+
+std::string AppDirFromModulePath(const std::string& path, LeadByteTest isLeadByte)
+{
+    size_t cut = 0;   // one past the last backslash; 0 when none was seen
+    size_t i = 0;
+    while (i < path.size()) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c == '\\') {
+            cut = i + 1;
+            ++i;
+        } else if (isLeadByte && isLeadByte(c) && i + 1 < path.size() && path[i + 1] != '\0') {
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return path.substr(0, cut);
+}

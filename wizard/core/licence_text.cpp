@@ -1,0 +1,30 @@
+#include "licence_text.h"
+
+std::string LicenceTextFromBytes(const std::string& bytes)
+{
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16 + 2);
+    std::string line;
+    bool lineOpen = false;   // a line has begun: at least one character read since the last LF
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\x1A')
+            break;
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            continue;   // the CR of a CR LF pair; the LF ends the line
+        if (c == '\n') {
+            text += line;
+            text += "\r\n";
+            line.clear();
+            lineOpen = false;
+            continue;
+        }
+        line += c;
+        lineOpen = true;
+    }
+    if (lineOpen) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// CSetupDlg: the wizard window. Four pages in one dialog, moving only forward.
+
+#include "controls.h"
+#include "dialog.h"
+#include "gdi.h"
+
+#include <string>
+
+class CSetupDlg : public CDialog {
+public:
+    CSetupDlg();
+
+protected:
+    void DoDataExchange() override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    void ShowPage();
+    bool LoadLicenceText();
+    void OnNoAction() {}
+    void OnWelcomeNext();
+    void OnInstallNext();
+    void OnAccept();
+    void OnQuit();
+    void OnTimer(UINT_PTR id);
+    void OnArmTimer(UINT id, UINT period);
+    void OnEndWizard(int exitCode);
+
+    HICON m_hIcon;
+    CButton m_btnWelcomeBack;
+    CButton m_btnWelcomeNext;
+    CButton m_btnWelcomeCancel;
+    CButton m_btnInstallBack;
+    CButton m_btnInstallNext;
+    CButton m_btnInstallCancel;
+    CButton m_btnFinishBack;
+    CButton m_btnFinish;
+    CButton m_btnFinishCancel;
+    CButton m_btnLicenseBack;
+    CButton m_btnAccept;
+    CButton m_btnLicenseCancel;
+    CStatic m_stWelcomeTitle;
+    CStatic m_stWelcomeText;
+    CStatic m_stInstallTitle;
+    CStatic m_stFinishTitle;
+    CStatic m_stFinishText;
+    CStatic m_stWelcomeLabel;
+    CStatic m_stInstalling;
+    CEdit m_editLicense;
+    CStatic m_stTitle;
+    std::string m_strLicense;
+    CProgressCtrl m_progress;
+    CFont m_fontText;
+    CFont m_fontHeading;
+    CFont m_fontLicense;
+    CStatic m_picAnimation;
+    CRichEditCtrl m_richLicense;
+};
