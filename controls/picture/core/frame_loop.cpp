@@ -1,0 +1,66 @@
+#include "frame_loop.h"
+
+namespace {
+
+// Delays below 5 hundredths would make a GIF race, and a frame without a graphic control extension
+// has no delay at all; both get the pace most viewers use for them.
+constexpr int32_t kShortestHonouredDelay = 5;
+constexpr unsigned kShortDelayWaitMs = 100;
+
+FrameRect RectOf(const FrameRecord& frame) {
+    FrameRect rect;
+    rect.left = frame.left;
+    rect.top = frame.top;
+    rect.width = frame.width;
+    rect.height = frame.height;
+    return rect;
+}
+
+void FinishDisposal(const FrameRecord& frame, AnimationCanvas& canvas) {
+    if (frame.disposal == kDisposeToBackground)
+        canvas.FillBackground(RectOf(frame));
+    else if (frame.disposal == kDisposeToPrevious && canvas.HasSaved())
+        canvas.RestoreSaved(RectOf(frame));
+}
+
+}  // namespace
+
+unsigned FrameWaitMs(int32_t delay) {
+    if (delay < kShortestHonouredDelay)
+        return kShortDelayWaitMs;
+    // A file holds at most 65535 (655 350 ms), but the record is 32-bit: widen before scaling.
+    const uint64_t ms = static_cast<uint64_t>(delay) * 10u;
+    return ms < kMaxFrameWaitMs ? static_cast<unsigned>(ms) : kMaxFrameWaitMs;
+}
+
+void RunAnimation(const std::vector<FrameRecord>& frames, const FrameRect& canvasRect,
+                  uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop) {
+    if (frames.empty())
+        return;
+    if (frameIndex >= frames.size())
+        frameIndex = 0;
+
+    // A stop that came while this frame was on show left its disposal undone.
+    FinishDisposal(frames[frameIndex], canvas);
+
+    while (!stop.StopRequested()) {
+        const FrameRecord& frame = frames[frameIndex];
+        const FrameRect rect = RectOf(frame);
+        if (frame.disposal == kDisposeToPrevious)
+            canvas.SaveUnder(rect);
+        if (canvas.RenderFrame(frameIndex, rect))
+            canvas.Invalidate();
+        if (stop.StopRequested())
+            break;
+        stop.Wait(FrameWaitMs(frame.delay));
+        // Stopping here leaves the frame on show with its disposal pending, for the next run.
+        if (stop.StopRequested())
+            break;
+        FinishDisposal(frame, canvas);
+        ++frameIndex;
+        if (frameIndex >= frames.size()) {
+            frameIndex = 0;
+            canvas.FillBackground(canvasRect);
+        }
+    }
+}

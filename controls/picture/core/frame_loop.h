@@ -1,0 +1,89 @@
+#pragma once
+
+// The animation thread's frame loop: which frame to draw, what to dispose, how long to wait.
+// The drawing itself (GDI canvas, IPicture::Render) and the stop event belong to the Win32 side,
+// which implements AnimationCanvas and StopSignal.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct FrameRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// GIF89a disposal methods the loop acts on; every other value leaves the frame in place.
+constexpr int32_t kDisposeToBackground = 2;
+constexpr int32_t kDisposeToPrevious = 3;
+
+// The part of a GifFrame the loop decides by; the picture stays with the Win32 record.
+struct FrameRecord {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t delay = -1;   // hundredths of a second; -1 when the frame has no graphic control extension
+    int32_t disposal = 0;
+};
+
+// Copies the loop's fields out of any records that name them as GifFrame does.
+template <class Records>
+std::vector<FrameRecord> MakeFrameRecords(const Records& records) {
+    std::vector<FrameRecord> out;
+    out.reserve(records.size());
+    for (const auto& r : records) {
+        FrameRecord f;
+        f.width = static_cast<int32_t>(r.width);
+        f.height = static_cast<int32_t>(r.height);
+        f.left = static_cast<int32_t>(r.left);
+        f.top = static_cast<int32_t>(r.top);
+        f.delay = static_cast<int32_t>(r.delay);
+        f.disposal = static_cast<int32_t>(r.disposal);
+        out.push_back(f);
+    }
+    return out;
+}
+
+class AnimationCanvas {
+public:
+    virtual ~AnimationCanvas() = default;
+
+    // Draws frame `index` scaled into `rect`; true when it was drawn.
+    virtual bool RenderFrame(size_t index, const FrameRect& rect) = 0;
+    // Asks the window to repaint from the canvas, without erasing.
+    virtual void Invalidate() = 0;
+    virtual void FillBackground(const FrameRect& rect) = 0;
+    // Creates the save canvas, the size of `rect`, and copies the canvas under `rect` into it.
+    // When that cannot be done nothing is saved and HasSaved() stays false.
+    virtual void SaveUnder(const FrameRect& rect) = 0;
+    // Copies the save canvas back into `rect` and deletes it.
+    virtual void RestoreSaved(const FrameRect& rect) = 0;
+    // The save canvas outlives a stop, so the next run can finish the restore.
+    virtual bool HasSaved() const = 0;
+};
+
+class StopSignal {
+public:
+    virtual ~StopSignal() = default;
+    virtual bool StopRequested() const = 0;
+    // Sleeps up to `ms`, returning early once a stop is requested.
+    virtual void Wait(unsigned ms) = 0;
+};
+
+// The longest wait handed out: one below WaitForSingleObject's INFINITE.
+constexpr unsigned kMaxFrameWaitMs = 0xFFFFFFFEu;
+
+// How long a frame stays on show for its GIF delay (hundredths of a second).
+unsigned FrameWaitMs(int32_t delay);
+
+// A single frame is shown still; only two or more make an animation.
+inline bool ShouldAnimate(size_t frameCount) { return frameCount >= 2; }
+
+// Runs until `stop` asks it to end. `frameIndex` is the control's m_frameIndex: it names the frame on
+// show and survives a stop, so a later run first finishes that frame's disposal and then draws it anew.
+// `canvasRect` is the whole canvas, filled with the background when the frames wrap around.
+void RunAnimation(const std::vector<FrameRecord>& frames, const FrameRect& canvasRect,
+                  uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop);

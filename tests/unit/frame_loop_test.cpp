@@ -1,0 +1,316 @@
+#include "frame_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kBackground = '.';
+constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
+
+// A frame record as the control holds it, with a colour standing in for its picture.
+struct TestFrame {
+    int32_t left, top, width, height;
+    int32_t delay;
+    int32_t disposal;
+    char colour;
+};
+
+using Grid = std::vector<std::string>;
+
+std::string RectText(const FrameRect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) + "," +
+           std::to_string(r.height);
+}
+
+// A canvas of one character per pixel and a fake clock in one object, so that a single log shows
+// the order of everything the loop does. Stops arrive at a fake time, during a given render or
+// during a given wait, as StopAnimation would set the flag and the event from the window's thread.
+class Rig : public AnimationCanvas, public StopSignal {
+public:
+    Rig(int width, int height, std::vector<TestFrame> frames)
+        : grid(height, std::string(width, kBackground)), m_frames(std::move(frames)),
+          m_width(width), m_height(height) {}
+
+    void Run(uint32_t& frameIndex) {
+        m_stopped = false;
+        m_renders = 0;
+        m_waits = 0;
+        log.clear();
+        shown.clear();
+        FrameRect whole;
+        whole.width = m_width;
+        whole.height = m_height;
+        RunAnimation(MakeFrameRecords(m_frames), whole, frameIndex, *this, *this);
+    }
+
+    bool RenderFrame(size_t index, const FrameRect& rect) override {
+        log.push_back("render " + std::to_string(index));
+        if (++m_renders == stopDuringRender)
+            m_stopped = true;
+        if (m_renders > 1000) {   // a loop that never waits would otherwise spin for ever
+            ADD_FAILURE() << "runaway loop";
+            m_stopped = true;
+        }
+        if (index < failingRender.size() && failingRender[index])
+            return false;
+        Paint(rect, m_frames.at(index).colour);
+        return true;
+    }
+    void Invalidate() override { log.push_back("invalidate"); }
+    void FillBackground(const FrameRect& rect) override {
+        log.push_back("fill " + RectText(rect));
+        Paint(rect, kBackground);
+    }
+    void SaveUnder(const FrameRect& rect) override {
+        log.push_back("save " + RectText(rect));
+        if (saveFails)
+            return;
+        m_saved.clear();
+        for (int32_t y = 0; y < rect.height; ++y)
+            m_saved.push_back(grid.at(rect.top + y).substr(rect.left, rect.width));
+        m_hasSaved = true;
+    }
+    void RestoreSaved(const FrameRect& rect) override {
+        log.push_back("restore " + RectText(rect));
+        ASSERT_TRUE(m_hasSaved);
+        for (int32_t y = 0; y < rect.height; ++y)
+            grid.at(rect.top + y).replace(rect.left, rect.width, m_saved.at(y));
+        m_hasSaved = false;
+        afterRestore = grid;
+    }
+    bool HasSaved() const override { return m_hasSaved; }
+
+    bool StopRequested() const override { return m_stopped || now >= stopAt; }
+    void Wait(unsigned ms) override {
+        log.push_back("wait " + std::to_string(ms));
+        shown.push_back(grid);
+        if (++m_waits == stopDuringWait)
+            stopAt = now;
+        if (StopRequested())
+            return;
+        // The stop event cuts the wait short at the moment the stop arrives.
+        now = stopAt - now <= ms ? stopAt : now + ms;
+    }
+
+    Grid grid;
+    std::vector<std::string> log;
+    std::vector<Grid> shown;   // what the canvas held during each wait
+    Grid afterRestore;
+    uint64_t now = 0;
+    uint64_t stopAt = kNever;
+    int stopDuringRender = 0;   // 1-based count within one Run; 0 for never
+    int stopDuringWait = 0;
+    std::vector<bool> failingRender;
+    bool saveFails = false;
+
+private:
+    void Paint(const FrameRect& rect, char colour) {
+        for (int32_t y = 0; y < rect.height; ++y)
+            grid.at(rect.top + y).replace(rect.left, rect.width, rect.width, colour);
+    }
+
+    std::vector<TestFrame> m_frames;
+    int m_width;
+    int m_height;
+    bool m_stopped = false;
+    int m_renders = 0;
+    int m_waits = 0;
+    Grid m_saved;
+    bool m_hasSaved = false;
+};
+
+TEST(FrameWaitMs, MapsGifDelaysToMilliseconds) {
+    const struct {
+        int32_t delay;
+        unsigned ms;
+    } cases[] = {
+        {0, 100},
+        {4, 100},
+        {5, 50},
+        {10, 100},
+        {250, 2500},
+        {-1, 100},   // no graphic control extension
+        {std::numeric_limits<int32_t>::min(), 100},
+        {65535, 655350},   // the largest delay a file can hold
+        {429496729, 4294967290u},
+        {429496730, kMaxFrameWaitMs},   // wraps to 4 in 32-bit arithmetic
+        {std::numeric_limits<int32_t>::max(), kMaxFrameWaitMs},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FrameWaitMs(c.delay), c.ms) << "delay " << c.delay;
+}
+
+TEST(RunAnimation, TwoFramesAlternateAndTheWrapFillsTheWholeCanvas) {
+    Rig rig(4, 2, {{0, 0, 2, 2, 10, 1, 'A'}, {2, 0, 2, 2, 25, 0, 'B'}});
+    rig.stopAt = 650;   // during the second showing of frame 1 (450..700)
+    uint32_t frameIndex = 0;
+    rig.Run(frameIndex);
+
+    const std::vector<std::string> expected = {
+        "render 0", "invalidate", "wait 100",
+        "render 1", "invalidate", "wait 250",
+        "fill 0,0,4,2",
+        "render 0", "invalidate", "wait 100",
+        "render 1", "invalidate", "wait 250",
+    };
+    EXPECT_EQ(rig.log, expected);
+    const std::vector<Grid> shown = {{"AA..", "AA.."}, {"AABB", "AABB"}, {"AA..", "AA.."}, {"AABB", "AABB"}};
+    EXPECT_EQ(rig.shown, shown);
+    EXPECT_EQ(frameIndex, 1u);
+    EXPECT_EQ(rig.now, 650u);
+}
+
+TEST(RunAnimation, DisposalLeavesTheCanvasAsTheMethodSays) {
+    // Frames 0 and 1 leave a two-coloured scene; frame 2 covers part of both, so a restore that
+    // copies from or to the wrong place shows up as a wrong pixel.
+    const std::vector<TestFrame> scene = {
+        {0, 0, 4, 4, 10, 1, 'A'},
+        {2, 0, 4, 4, 10, 1, 'B'},
+    };
+    const Grid beneath = {"AABBBB", "AABBBB", "AABBBB", "AABBBB"};
+    const Grid covered = {"AABBBB", "ACCCBB", "ACCCBB", "AABBBB"};
+    const struct {
+        const char* name;
+        int32_t disposal;
+        bool saveFails;
+        Grid whileShown;
+        Grid afterDelay;   // as frame 3, a single pixel in the corner, is shown next
+    } cases[] = {
+        {"leave in place", 1, false, covered, {"AABBBB", "ACCCBB", "ACCCBB", "AABBBD"}},
+        {"to background", 2, false, covered, {"AABBBB", "A...BB", "A...BB", "AABBBD"}},
+        {"to previous", 3, false, covered, {"AABBBB", "AABBBB", "AABBBB", "AABBBD"}},
+        {"to previous, save failed", 3, true, covered, {"AABBBB", "ACCCBB", "ACCCBB", "AABBBD"}},
+        {"reserved 7", 7, false, covered, {"AABBBB", "ACCCBB", "ACCCBB", "AABBBD"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<TestFrame> frames = scene;
+        frames.push_back({1, 1, 3, 2, 10, c.disposal, 'C'});
+        frames.push_back({5, 3, 1, 1, 10, 1, 'D'});
+        Rig rig(6, 4, frames);
+        rig.saveFails = c.saveFails;
+        rig.stopDuringWait = 4;
+        uint32_t frameIndex = 0;
+        rig.Run(frameIndex);
+
+        ASSERT_EQ(rig.shown.size(), 4u);
+        EXPECT_EQ(rig.shown[1], beneath);
+        EXPECT_EQ(rig.shown[2], c.whileShown);
+        EXPECT_EQ(rig.shown[3], c.afterDelay);
+        EXPECT_FALSE(rig.HasSaved());
+    }
+}
+
+TEST(RunAnimation, RenderAndSaveFailuresKeepTheTimingAndDisposal) {
+    const struct {
+        const char* name;
+        std::vector<bool> failingRender;
+        bool saveFails;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"render of a disposal-2 frame fails", {true}, false,
+         {"fill 1,0,2,2",
+          "render 0", "wait 50", "fill 1,0,2,2",
+          "save 0,0,1,1", "render 1", "invalidate", "wait 100", "restore 0,0,1,1",
+          "fill 0,0,3,2", "render 0"}},
+        {"render of a disposal-3 frame fails", {false, true}, false,
+         {"fill 1,0,2,2",
+          "render 0", "invalidate", "wait 50", "fill 1,0,2,2",
+          "save 0,0,1,1", "render 1", "wait 100", "restore 0,0,1,1",
+          "fill 0,0,3,2", "render 0", "invalidate"}},
+        {"save fails", {}, true,
+         {"fill 1,0,2,2",
+          "render 0", "invalidate", "wait 50", "fill 1,0,2,2",
+          "save 0,0,1,1", "render 1", "invalidate", "wait 100",
+          "fill 0,0,3,2", "render 0", "invalidate"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(3, 2, {{1, 0, 2, 2, 5, 2, 'A'}, {0, 0, 1, 1, 10, 3, 'B'}});
+        rig.failingRender = c.failingRender;
+        rig.saveFails = c.saveFails;
+        rig.stopDuringRender = 3;
+        uint32_t frameIndex = 0;
+        rig.Run(frameIndex);
+        EXPECT_EQ(rig.log, c.expected);
+    }
+}
+
+TEST(RunAnimation, StopsWhereverTheStopArrives) {
+    // Frame 0 is disposed to background, so any disposal after the stop would show in the log.
+    const std::vector<TestFrame> frames = {{0, 0, 2, 1, 1000, 2, 'A'}, {0, 0, 1, 1, 10, 1, 'B'}};
+    const struct {
+        const char* name;
+        uint64_t stopAt;
+        int stopDuringRender;
+        std::vector<std::string> expected;
+        uint64_t endTime;
+    } cases[] = {
+        {"before the run", 0, 0, {"fill 0,0,2,1"}, 0},
+        {"during the render", kNever, 1, {"fill 0,0,2,1", "render 0", "invalidate"}, 0},
+        {"during a 10 s delay", 3000, 0, {"fill 0,0,2,1", "render 0", "invalidate", "wait 10000"}, 3000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(2, 1, frames);
+        rig.stopAt = c.stopAt;
+        rig.stopDuringRender = c.stopDuringRender;
+        uint32_t frameIndex = 0;
+        rig.Run(frameIndex);
+        EXPECT_EQ(rig.log, c.expected);
+        EXPECT_EQ(rig.now, c.endTime);
+        EXPECT_EQ(frameIndex, 0u);
+    }
+}
+
+TEST(RunAnimation, ARunAfterAStopFinishesTheDisposalAndRedrawsTheSameFrame) {
+    const Grid beneath = {"AAAA", "AAAA", "AAAA"};
+    const struct {
+        const char* name;
+        int32_t disposal;
+        bool saveFails;
+        std::vector<std::string> resumed;
+    } cases[] = {
+        {"to previous", 3, false, {"restore 1,1,2,2", "save 1,1,2,2", "render 1", "invalidate"}},
+        {"to previous, save failed", 3, true, {"save 1,1,2,2", "render 1", "invalidate"}},
+        {"to background", 2, false, {"fill 1,1,2,2", "render 1", "invalidate"}},
+        {"leave in place", 1, false, {"render 1", "invalidate"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(4, 3, {{0, 0, 4, 3, 10, 1, 'A'}, {1, 1, 2, 2, 20, c.disposal, 'B'}, {0, 0, 1, 1, 10, 1, 'C'}});
+        rig.saveFails = c.saveFails;
+        rig.stopDuringWait = 2;
+        uint32_t frameIndex = 0;
+        rig.Run(frameIndex);
+        ASSERT_EQ(frameIndex, 1u);
+        EXPECT_EQ(rig.HasSaved(), c.disposal == 3 && !c.saveFails);
+
+        rig.stopAt = kNever;
+        rig.stopDuringWait = 0;
+        rig.stopDuringRender = 1;
+        rig.Run(frameIndex);
+        EXPECT_EQ(rig.log, c.resumed);
+        EXPECT_EQ(frameIndex, 1u);
+        if (c.disposal == 3 && !c.saveFails) {
+            EXPECT_EQ(rig.afterRestore, beneath);
+        }
+    }
+}
+
+TEST(RunAnimation, AnIndexPastTheFramesStartsAtTheFirst) {
+    Rig rig(2, 1, {{0, 0, 1, 1, 10, 2, 'A'}, {1, 0, 1, 1, 10, 2, 'B'}});
+    rig.stopDuringRender = 1;
+    uint32_t frameIndex = 7;
+    rig.Run(frameIndex);
+    const std::vector<std::string> expected = {"fill 0,0,1,1", "render 0", "invalidate"};
+    EXPECT_EQ(rig.log, expected);
+    EXPECT_EQ(frameIndex, 0u);
+}
+
+}  // namespace
