@@ -1,0 +1,249 @@
+// The GIF walker on real animated GIFs (made by tests/unit/data/make-gif-samples.sh, and the
+// shipped animation), with giflib as the second opinion on what the frames are.
+#include "gif_walker.h"
+
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const char* const kSamples[] = {
+    "gif-disposal.gif",        "gif-local-tables.gif", "gif-interlaced.gif",
+    "gif-no-global-table.gif", "gif-optimized.gif",    "../../../data/zv_reset_animation.gif",
+};
+
+Bytes ReadSample(const std::string& name) {
+    std::ifstream in(std::string(SKYLARK_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct CutFrame {
+    Bytes stream;
+    GifFrameInfo info;
+};
+
+uint8_t* AllocVector(void* context, size_t size) {
+    auto* frames = static_cast<std::vector<CutFrame>*>(context);
+    frames->emplace_back();
+    frames->back().stream.resize(size);
+    return frames->back().stream.data();
+}
+
+struct Walk {
+    bool started = false;
+    size_t blocks = 0;
+    std::vector<CutFrame> frames;
+};
+
+Walk WalkAll(const uint8_t* data, size_t size) {
+    Walk walk;
+    GifWalker walker;
+    walk.started = walker.Start(data, size);
+    walk.blocks = walker.CountGraphicBlocks();
+    size_t length = 0;
+    GifFrameInfo info;
+    while (walker.CutNextFrame(AllocVector, &walk.frames, length, info)) walk.frames.back().info = info;
+    return walk;
+}
+
+// giflib reading from memory, slurped whole.
+struct MemoryReader {
+    const Bytes* data;
+    size_t position;
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* out, int wanted) {
+    auto* reader = static_cast<MemoryReader*>(gif->UserData);
+    const size_t left = reader->data->size() - reader->position;
+    const size_t n = size_t(wanted) < left ? size_t(wanted) : left;
+    std::memcpy(out, reader->data->data() + reader->position, n);
+    reader->position += n;
+    return int(n);
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
+};
+using Slurped = std::unique_ptr<GifFileType, GifCloser>;
+
+// Keeps the reader alive as long as the slurped file, which holds a pointer to it.
+struct Decoded {
+    MemoryReader reader;
+    Slurped gif;
+};
+
+std::unique_ptr<Decoded> Slurp(const Bytes& data) {
+    auto decoded = std::make_unique<Decoded>();
+    decoded->reader = {&data, 0};
+    int error = 0;
+    decoded->gif.reset(DGifOpen(&decoded->reader, ReadFromMemory, &error));
+    if (!decoded->gif) {
+        ADD_FAILURE() << "DGifOpen: " << GifErrorString(error);
+        return nullptr;
+    }
+    if (DGifSlurp(decoded->gif.get()) != GIF_OK) {
+        ADD_FAILURE() << "DGifSlurp: " << GifErrorString(decoded->gif->Error);
+        return nullptr;
+    }
+    return decoded;
+}
+
+// The colour table giflib decodes an image with (its local one, else the global one), as RGB.
+std::vector<uint32_t> ColoursOf(const GifFileType* gif, int image) {
+    const ColorMapObject* map = gif->SavedImages[image].ImageDesc.ColorMap;
+    if (!map) map = gif->SColorMap;
+    std::vector<uint32_t> colours;
+    for (int i = 0; map && i < map->ColorCount; ++i) {
+        const GifColorType& c = map->Colors[i];
+        colours.push_back(uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue);
+    }
+    return colours;
+}
+
+class GifSample : public testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        m_data = ReadSample(GetParam());
+        ASSERT_GT(m_data.size(), 13u) << GetParam();
+    }
+    Bytes m_data;
+};
+
+std::string SampleName(const testing::TestParamInfo<const char*>& info) {
+    const std::string path = info.param;
+    const std::string file = path.substr(path.find_last_of('/') + 1);
+    std::string name;
+    for (char c : file.substr(0, file.find('.'))) {
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return name;
+}
+
+TEST_P(GifSample, FramesAgreeWithGiflib) {
+    const auto reference = Slurp(m_data);
+    ASSERT_TRUE(reference);
+    const GifFileType* gif = reference->gif.get();
+    const Walk walk = WalkAll(m_data.data(), m_data.size());
+    ASSERT_TRUE(walk.started);
+    EXPECT_EQ(walk.blocks, size_t(gif->ImageCount));
+    ASSERT_EQ(walk.frames.size(), size_t(gif->ImageCount));
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        SCOPED_TRACE(testing::Message() << "frame " << i);
+        const GifImageDesc& desc = gif->SavedImages[i].ImageDesc;
+        const GifFrameInfo& info = walk.frames[size_t(i)].info;
+        EXPECT_EQ(info.left, desc.Left);
+        EXPECT_EQ(info.top, desc.Top);
+        EXPECT_EQ(info.width, desc.Width);
+        EXPECT_EQ(info.height, desc.Height);
+        GraphicsControlBlock control;
+        if (DGifSavedExtensionToGCB(const_cast<GifFileType*>(gif), i, &control) == GIF_OK) {
+            EXPECT_EQ(info.delay, control.DelayTime);
+            EXPECT_EQ(info.disposal, control.DisposalMode);
+        } else {
+            EXPECT_EQ(info.delay, -1);
+            EXPECT_EQ(info.disposal, 0);
+        }
+    }
+}
+
+TEST_P(GifSample, CutFramesDecodeToTheSamePixels) {
+    const auto reference = Slurp(m_data);
+    ASSERT_TRUE(reference);
+    const GifFileType* gif = reference->gif.get();
+    const Walk walk = WalkAll(m_data.data(), m_data.size());
+    ASSERT_EQ(walk.frames.size(), size_t(gif->ImageCount));
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        SCOPED_TRACE(testing::Message() << "frame " << i);
+        const auto cut = Slurp(walk.frames[size_t(i)].stream);
+        ASSERT_TRUE(cut);
+        const GifFileType* frame = cut->gif.get();
+        ASSERT_EQ(frame->ImageCount, 1);
+        EXPECT_EQ(frame->SWidth, gif->SWidth);
+        EXPECT_EQ(frame->SHeight, gif->SHeight);
+        const GifImageDesc& want = gif->SavedImages[i].ImageDesc;
+        const GifImageDesc& got = frame->SavedImages[0].ImageDesc;
+        ASSERT_EQ(got.Width, want.Width);
+        ASSERT_EQ(got.Height, want.Height);
+        EXPECT_EQ(got.Left, want.Left);
+        EXPECT_EQ(got.Top, want.Top);
+        EXPECT_EQ(ColoursOf(frame, 0), ColoursOf(gif, i));
+        const size_t pixels = size_t(want.Width) * size_t(want.Height);
+        EXPECT_EQ(0, std::memcmp(frame->SavedImages[0].RasterBits, gif->SavedImages[i].RasterBits,
+                                 pixels));
+    }
+}
+
+// Exact-size heap copies of every prefix: AddressSanitizer sees any read past the end. A prefix
+// keeps exactly the frames whose graphic blocks end inside it, cut as from the whole file.
+TEST_P(GifSample, EveryPrefixWalksCleanly) {
+    const Walk whole = WalkAll(m_data.data(), m_data.size());
+    ASSERT_GE(whole.frames.size(), 2u);
+    std::vector<size_t> ends;
+    GifWalker walker;
+    ASSERT_TRUE(walker.Start(m_data.data(), m_data.size()));
+    while (walker.SkipGraphicBlock()) ends.push_back(walker.Offset());
+    ASSERT_EQ(ends.size(), whole.frames.size());
+
+    for (size_t size = 0; size <= m_data.size(); ++size) {
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[size]);
+        if (size > 0) std::memcpy(exact.get(), m_data.data(), size);
+        const Walk walk = WalkAll(exact.get(), size);
+        size_t expected = 0;
+        while (expected < ends.size() && ends[expected] <= size) ++expected;
+        ASSERT_EQ(walk.started, size >= 13) << "prefix of " << size;
+        ASSERT_EQ(walk.blocks, expected) << "prefix of " << size;
+        ASSERT_EQ(walk.frames.size(), expected) << "prefix of " << size;
+        for (size_t i = 0; i < expected; ++i) {
+            ASSERT_EQ(walk.frames[i].stream, whole.frames[i].stream) << "prefix of " << size;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, GifSample, testing::ValuesIn(kSamples), SampleName);
+
+// The samples hold what the tests above are meant to cover.
+TEST(GifSamples, CoverWhatTheyAreMadeFor) {
+    const Bytes disposal = ReadSample("gif-disposal.gif");
+    const auto d = Slurp(disposal);
+    ASSERT_TRUE(d);
+    std::vector<int> modes;
+    for (int i = 0; i < d->gif->ImageCount; ++i) {
+        GraphicsControlBlock control;
+        ASSERT_EQ(DGifSavedExtensionToGCB(d->gif.get(), i, &control), GIF_OK);
+        modes.push_back(control.DisposalMode);
+    }
+    EXPECT_EQ(modes, (std::vector<int>{0, 1, 2, 3}));
+
+    const Bytes local = ReadSample("gif-local-tables.gif");
+    const auto l = Slurp(local);
+    ASSERT_TRUE(l);
+    EXPECT_NE(l->gif->SColorMap, nullptr);
+    EXPECT_NE(l->gif->SavedImages[1].ImageDesc.ColorMap, nullptr);
+
+    const Bytes noGlobal = ReadSample("gif-no-global-table.gif");
+    const auto n = Slurp(noGlobal);
+    ASSERT_TRUE(n);
+    EXPECT_EQ(n->gif->SColorMap, nullptr);
+
+    const Bytes interlaced = ReadSample("gif-interlaced.gif");
+    const auto i = Slurp(interlaced);
+    ASSERT_TRUE(i);
+    EXPECT_TRUE(i->gif->SavedImages[0].ImageDesc.Interlace);
+
+    const Bytes optimized = ReadSample("gif-optimized.gif");
+    const auto o = Slurp(optimized);
+    ASSERT_TRUE(o);
+    EXPECT_GT(o->gif->SavedImages[1].ImageDesc.Left, 0);
+}
+
+}  // namespace
