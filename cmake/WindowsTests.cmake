@@ -1,0 +1,50 @@
+# Windows test programs: googletest cross-built once for this tree, and skylark_windows_test() to
+# build a gtest program that CTest runs under Wine through the toolchain's emulator.
+include_guard(GLOBAL)
+
+set(SKYLARK_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "googletest sources, built for the Windows tree")
+
+if(NOT TARGET gtest)
+  # googletest's own options, honoured as plain variables (it sets policy CMP0077).
+  set(INSTALL_GTEST OFF)
+  set(gtest_disable_pthreads ON)   # MinGW builds of gtest use Win32 threads
+  set(_skylark_shared_libs "${BUILD_SHARED_LIBS}")
+  set(BUILD_SHARED_LIBS OFF)
+  add_subdirectory(${SKYLARK_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(BUILD_SHARED_LIBS "${_skylark_shared_libs}")
+endif()
+
+set(SKYLARK_WINE_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH "Where the Windows tests' Wine prefixes live")
+
+# skylark_windows_test(NAME n SOURCES ... [LIBS ...] [PREFIX name] [DPI n] [TIMEOUT s] [NO_TEST])
+# Builds gtest program n and registers it with CTest, to run in the Wine prefix
+# ${SKYLARK_WINE_DIR}/<PREFIX> at the given DPI. Tests that share a prefix run one at a time: they
+# change its registry and start processes in it. NO_TEST builds the program without registering it.
+function(skylark_windows_test)
+  cmake_parse_arguments(PARSE_ARGV 0 ARG "NO_TEST" "NAME;PREFIX;DPI;TIMEOUT" "SOURCES;LIBS")
+  if(NOT ARG_NAME OR NOT ARG_SOURCES)
+    message(FATAL_ERROR "skylark_windows_test: NAME and SOURCES are required")
+  endif()
+  if(NOT ARG_DPI)
+    set(ARG_DPI 96)
+  endif()
+  if(NOT ARG_PREFIX)
+    set(ARG_PREFIX "dpi${ARG_DPI}")
+  endif()
+  if(NOT ARG_TIMEOUT)
+    # Wine is slow to start in a fresh prefix, more so where 32-bit code is emulated.
+    set(ARG_TIMEOUT 3600)
+  endif()
+
+  add_executable(${ARG_NAME} ${ARG_SOURCES})
+  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  if(ARG_NO_TEST)
+    return()
+  endif()
+
+  add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME} --gtest_color=no)
+  set_tests_properties(${ARG_NAME} PROPERTIES
+    ENVIRONMENT "SKYLARK_WINE_PREFIX=${SKYLARK_WINE_DIR}/${ARG_PREFIX};SKYLARK_WINE_DPI=${ARG_DPI}"
+    RESOURCE_LOCK "wine-prefix-${ARG_PREFIX}"
+    TIMEOUT ${ARG_TIMEOUT})
+endfunction()

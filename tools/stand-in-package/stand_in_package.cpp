@@ -1,0 +1,60 @@
+// Stands in for the vendor's driver package. It takes /s like the real one, "installs" by sleeping
+// and exits 0. Tests steer it through its environment, which it inherits from the wizard:
+//   SKYLARK_STANDIN_SECONDS  how long to run (decimals allowed; default 3)
+//   SKYLARK_STANDIN_RECORD   a file to which each start appends its command line and a newline
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr double kDefaultSeconds = 3.0;
+// Bounds a mistyped value: a test never wants the package to outlive its own time-out.
+constexpr double kMaxSeconds = 3600.0;
+
+bool ReadEnvironment(const char* name, std::string& value) {
+    char small[512];
+    DWORD n = GetEnvironmentVariableA(name, small, sizeof small);
+    if (n == 0) return false;
+    if (n < sizeof small) {
+        value.assign(small, n);
+        return true;
+    }
+    value.assign(n, '\0');  // n counts the terminator when the buffer was too small
+    n = GetEnvironmentVariableA(name, &value[0], n);
+    value.resize(n);
+    return true;
+}
+
+double RunSeconds() {
+    std::string text;
+    if (!ReadEnvironment("SKYLARK_STANDIN_SECONDS", text)) return kDefaultSeconds;
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || !(seconds >= 0.0)) return kDefaultSeconds;
+    return seconds < kMaxSeconds ? seconds : kMaxSeconds;
+}
+
+void RecordStart() {
+    std::string path;
+    if (!ReadEnvironment("SKYLARK_STANDIN_RECORD", path) || path.empty()) return;
+    // FILE_APPEND_DATA alone makes every write land at the end, even with two starts at once.
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    std::string line = GetCommandLineA();
+    line += '\n';
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RecordStart();
+    Sleep(static_cast<DWORD>(RunSeconds() * 1000.0 + 0.5));
+    return 0;
+}
