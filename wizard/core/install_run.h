@@ -1,0 +1,65 @@
+#ifndef WIZARD_CORE_INSTALL_RUN_H
+#define WIZARD_CORE_INSTALL_RUN_H
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+constexpr const char* kPackageFileName = "Skylark48.exe";
+constexpr const char* kPackageFolder = "data\\";
+
+constexpr int kSearchAttempts = 20;
+constexpr unsigned kSearchPauseMs = 500;
+constexpr unsigned kWaitPollMs = 1000;
+constexpr unsigned kRunTimerPeriodMs = 100;
+
+// What the process scans return when no process list could be taken.
+constexpr uint32_t kNoProcessList = 0xFFFFFFFFu;
+
+// Exit codes of the run (and of the wizard, where the run ends it).
+constexpr uint32_t kRunCompleted = 0;
+constexpr uint32_t kRunRefused = 1;
+constexpr uint32_t kRunStartFailed = 2;
+
+// What the run needs from Windows. Called on the worker thread; the timer and wizard calls are
+// expected to reach the dialog's thread in the order they are made.
+class InstallPlatform {
+public:
+    virtual ~InstallPlatform() = default;
+
+    // Starts the package without waiting for it and keeps no handle. commandLine is a copy that
+    // the process start may write into. On failure, *error holds the system's error code.
+    virtual bool StartPackage(const std::string& applicationName, std::string commandLine,
+                              unsigned long* error) = 0;
+    // Id of the first process named like the package, 0 if none, kNoProcessList if no list.
+    virtual uint32_t FindPackageProcess() = 0;
+    // 1 if a process with this id is listed, 0 if not, kNoProcessList if no list.
+    virtual uint32_t IsProcessRunning(uint32_t processId) = 0;
+    virtual void Sleep(unsigned ms) = 0;
+    virtual void ArmTimer(unsigned id, unsigned ms) = 0;
+    // Blocks until the user has closed the message.
+    virtual void ShowRefusal() = 0;
+    // Blocks until the user has closed the message.
+    virtual void ShowStartFailure(const std::string& packagePath, unsigned long error) = 0;
+    virtual void EndWizard(int exitCode) = 0;
+};
+
+std::string PackagePath(const std::string& appDir);
+// The path is quoted so that a folder with spaces cannot be split into a different program.
+std::string PackageCommandLine(const std::string& packagePath);
+
+// The installation run: refuse an unsupported system, start the package, wait for its process to
+// come and go, then let the wizard finish. Returns kRunCompleted, kRunRefused or kRunStartFailed.
+uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform& platform);
+
+// One entry of a process list walk; returns true to stop the walk.
+using ProcessVisitor = std::function<bool(const char* exeFile, uint32_t processId)>;
+// Walks a fresh list of all processes in order; false when no list could be taken.
+using ProcessWalk = std::function<bool(const ProcessVisitor& visit)>;
+
+// Whole-name comparison, folding the case of ASCII letters only (the package name is ASCII).
+bool IsPackageFileName(const char* exeFile);
+uint32_t FindPackageProcess(const ProcessWalk& walk);
+uint32_t IsProcessRunning(const ProcessWalk& walk, uint32_t processId);
+
+#endif
