@@ -1,0 +1,134 @@
+// The wizard's portable pieces: licence text, application folder, progress cycle, page table.
+#include "app_dir.h"
+#include "licence_text.h"
+#include "page_table.h"
+#include "progress_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(LicenceText, LineEndsAndSpecialBytes)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string text;
+    };
+    const std::string line300(300, 'x');
+    const Case cases[] = {
+        {"LF file", "one\ntwo\n", "one\r\ntwo\r\n"},
+        {"CR LF file", "one\r\ntwo\r\n", "one\r\ntwo\r\n"},
+        {"last line without line end", "one\ntwo", "one\r\ntwo\r\n"},
+        {"empty file", "", ""},
+        {"empty lines kept", "a\n\n\nb\n", "a\r\n\r\n\r\nb\r\n"},
+        {"only a line end", "\n", "\r\n"},
+        {"300-character line", line300 + "\n", line300 + "\r\n"},
+        {"Ctrl+Z ends the text", "kept\n\x1A" "dropped\n", "kept\r\n"},
+        {"Ctrl+Z inside a line", "ke\x1Apt\n", "ke\r\n"},
+        {"lone CR stays", "a\rb\n", "a\rb\r\n"},
+        {"CR at the very end", "a\r", "a\r\r\n"},
+        {"ANSI bytes unchanged", "\xD0\xED\xBF\xC9\n", "\xD0\xED\xBF\xC9\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LicenceTextFromBytes(c.bytes), c.text) << c.name;
+}
+
+bool Cp936LeadByte(unsigned char b)
+{
+    return b >= 0x81 && b <= 0xFE;
+}
+
+TEST(AppDir, CutAfterLastRealBackslash)
+{
+    EXPECT_EQ(AppDirFromModulePath("C:\\setup\\Setup.exe", Cp936LeadByte), "C:\\setup\\");
+    EXPECT_EQ(AppDirFromModulePath("Setup.exe", Cp936LeadByte), "");
+    EXPECT_EQ(AppDirFromModulePath("", Cp936LeadByte), "");
+    EXPECT_EQ(AppDirFromModulePath("C:\\", Cp936LeadByte), "C:\\");
+    // "\xD5\x5C" is one double-byte character whose second byte has the value of a backslash.
+    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5\x5C" "b.exe", Cp936LeadByte), "C:\\a\\");
+    EXPECT_EQ(AppDirFromModulePath("C:\\\xD5\x5C\\Setup.exe", Cp936LeadByte), "C:\\\xD5\x5C\\");
+    // A byte-wise search would cut inside the character.
+    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5\x5C" "b.exe", nullptr), "C:\\a\\\xD5\x5C");
+    // A lead byte at the very end has no trail byte to swallow.
+    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5", Cp936LeadByte), "C:\\a\\");
+}
+
+TEST(ProgressCycle, TwentyOneTicksThenFinish)
+{
+    int32_t step = 0;
+    std::vector<int32_t> sent;
+    std::vector<int> perTick;
+    for (int tick = 0; tick < 21; ++tick) {
+        int32_t positions[2];
+        const int n = ProgressTick(step, positions);
+        perTick.push_back(n);
+        sent.insert(sent.end(), positions, positions + n);
+    }
+    std::vector<int32_t> expected;
+    for (int32_t i = 0; i < 20; ++i)
+        expected.push_back(i);
+    expected.push_back(0);   // the wrap, within the 20th tick
+    expected.push_back(0);   // the 21st tick
+    EXPECT_EQ(sent, expected);
+    EXPECT_EQ(perTick[19], 2);
+    EXPECT_EQ(perTick[20], 1);
+    EXPECT_EQ(step, 1);   // the Finish timer leaves the step where it is
+}
+
+TEST(PageTable, EveryPageShowsExactlyItsControls)
+{
+    struct Expect {
+        int page;
+        std::set<int> shown;
+        std::set<int> disabled;
+        int focus;
+    };
+    const Expect pages[] = {
+        {kPageWelcome, {1001, 1002, 1010, 1011}, {1000}, 1001},
+        {kPageLicence, {1018, 1019, 1020}, {1017}, 1018},
+        {kPageInstalling, {1005, 1006, 1023, 1022}, {1004, 1005}, 1022},
+        {kPageFinish, {1008, 1009, 1013, 1014}, {1007, 1009}, 1008},
+    };
+    const std::set<int> neverTouched = {1, 2, 1015, 1016, 1021};
+    const std::set<int> backButtons = {1000, 1004, 1007, 1017};
+    const std::set<int> buttons = {1000, 1001, 1002, 1004, 1005, 1006, 1007, 1008, 1009, 1017, 1018, 1019};
+    for (const Expect& e : pages) {
+        std::set<int> shown, hidden, disabled;
+        const PageSteps steps = StepsForPage(e.page);
+        bool seenDisable = false;
+        for (size_t i = 0; i < steps.count; ++i) {
+            const PageStep& s = steps.steps[i];
+            EXPECT_EQ(neverTouched.count(s.controlId), 0u) << "page " << e.page << " touches " << s.controlId;
+            if (s.action == PageAction::Disable) {
+                disabled.insert(s.controlId);
+                seenDisable = true;
+                continue;
+            }
+            // Buttons first, then their disabling, then everything else.
+            if (seenDisable)
+                EXPECT_EQ(buttons.count(s.controlId), 0u) << "page " << e.page << ": button " << s.controlId
+                                                          << " after the disabling";
+            (s.action == PageAction::Show ? shown : hidden).insert(s.controlId);
+        }
+        EXPECT_EQ(shown, e.shown) << "page " << e.page;
+        EXPECT_EQ(disabled, e.disabled) << "page " << e.page;
+        for (int id : shown)
+            EXPECT_EQ(hidden.count(id), 0u) << "page " << e.page << " shows and hides " << id;
+        for (int id : backButtons)
+            EXPECT_EQ(shown.count(id), 0u) << "a Back button is shown on page " << e.page;
+        EXPECT_EQ(FocusControlForPage(e.page), e.focus);
+        EXPECT_EQ(shown.count(e.focus), 1u) << "focus goes to a control the page shows";
+        // The progress bar is touched on pages 0 and 3 only, and never shown.
+        EXPECT_EQ(hidden.count(1003), e.page == kPageWelcome || e.page == kPageFinish ? 1u : 0u);
+    }
+    EXPECT_EQ(StepsForPage(4).count, 0u);
+    EXPECT_EQ(StepsForPage(-1).count, 0u);
+    EXPECT_EQ(FocusControlForPage(4), 0);
+}
+
+}  // namespace
