@@ -329,6 +329,45 @@ TEST(GifWalkerBlocks, SubBlockChainLength) {
     EXPECT_EQ(p.walker.SubBlockChainLength(1000), kPastEnd);
 }
 
+// Long chains: runs of full 255-byte sub-blocks are taken several at a time, so lengths and every
+// truncation must come out as for one sub-block at a time.
+TEST(GifWalkerBlocks, LongChainsAndTheirTruncations) {
+    const std::vector<size_t> full8(8, 255), full7(7, 255);
+    const struct {
+        const char* name;
+        std::vector<std::vector<size_t>> parts;   // sub-block sizes, concatenated
+    } cases[] = {
+        {"eight full", {full8}},
+        {"nine full", {full8, {255}}},
+        {"seven full", {full7}},
+        {"sixteen full and a short one", {full8, full8, {17}}},
+        {"eighth not full", {full7, {254}, full8, {3}}},
+        {"full after short ones", {{1, 2, 3}, full8, full8, full7}},
+        {"short ones only", {{200, 100, 1, 1, 1, 1, 1, 1, 1, 1, 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes chain;
+        for (const auto& part : c.parts) {
+            for (size_t n : part) {
+                chain.push_back(uint8_t(n));
+                chain.insert(chain.end(), n, uint8_t(0xFF));   // data bytes that look like sizes
+            }
+        }
+        chain.push_back(0x00);
+        for (size_t size = 0; size <= chain.size(); ++size) {
+            Bytes data = GifBuilder().Get();
+            data.insert(data.end(), chain.begin(), chain.begin() + std::ptrdiff_t(size));
+            std::unique_ptr<uint8_t[]> exact(new uint8_t[data.size()]);
+            std::memcpy(exact.get(), data.data(), data.size());
+            GifWalker walker;
+            ASSERT_TRUE(walker.Start(exact.get(), data.size()));
+            const int64_t want = size == chain.size() ? int64_t(chain.size()) : kPastEnd;
+            ASSERT_EQ(walker.SubBlockChainLength(13), want) << size << " of " << chain.size();
+        }
+    }
+}
+
 TEST(GifWalkerBlocks, SkipBlockPassesOnlyWhatEndsInsideTheData) {
     const Bytes comment = {0x21, 0xFE, 2, 'h', 'i', 0};
     for (size_t cut = 0; cut <= comment.size(); ++cut) {
@@ -570,17 +609,17 @@ TEST(GifWalkerCut, CountAndCutStartFromTheFirstBlockEachTime) {
 TEST(GifWalkerPrefixes, EveryPrefixWalksCleanly) {
     GifBuilder gif(0x81, 20, 20);
     gif.Looping().Comment("lead").Control(5, 0x08).Comment("in").Image(1, 1, 4, 4, 260)
-        .Image(0, 0, 2, 2, 3, 0x80).Control(2, 0x0C).Control(3, 0).PlainText("text")
+        .Image(0, 0, 2, 2, 3, 0x80).Control(1, 0).Image(0, 0, 9, 9, 17 * 255 + 40).Control(2, 0x0C).Control(3, 0).PlainText("text")
         .Control(9, 0x04).Image(3, 3, 5, 5, 1).Trailer();
     const Bytes& src = gif.Get();
     const Walk whole = WalkAll(src);
-    ASSERT_EQ(whole.frames.size(), 4u);
+    ASSERT_EQ(whole.frames.size(), 5u);
 
     std::vector<size_t> ends;   // where each graphic block ends in the source
     GifWalker walker;
     ASSERT_TRUE(walker.Start(src.data(), src.size()));
     while (walker.SkipGraphicBlock()) ends.push_back(walker.Offset());
-    ASSERT_EQ(ends.size(), 4u);
+    ASSERT_EQ(ends.size(), 5u);
 
     for (size_t size = 0; size <= src.size(); ++size) {
         SCOPED_TRACE(testing::Message() << "prefix of " << size << " bytes");
