@@ -1,0 +1,26 @@
+#pragma once
+// The wizard window's size, place and fonts from the screen's density and size.
+
+#include <string>
+
+// One of three display-density classes, chosen by the horizontal logical DPI.
+struct DisplayClass {
+    int width;
+    int height;
+    const char* backgroundImage;   // file name in data\ of the class's background picture
+};
+
+// 96 or less: 600 x 398; 97 to 125: 750 x 498; 126 or more: 900 x 597.
+DisplayClass DisplayClassForDpi(int horizontalDpi);
+
+struct WindowOrigin {
+    int left;
+    int top;
+};
+
+// Centred on the screen; the division truncates toward zero, so a screen smaller than the window
+// gives a negative origin (799 - 900 gives -50, not -51).
+WindowOrigin CentreOnScreen(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
+
+// A font height for a point size: -(points * dpi / 72), rounded to nearest as MulDiv rounds.
+int FontHeightForPoints(int points, int verticalDpi);
