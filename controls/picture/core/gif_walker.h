@@ -57,9 +57,9 @@ public:
 
     // Cuts the graphic block at the parse position into a new stream (header, logical screen
     // descriptor and global colour table of the source, the graphic block, 0x3B) and moves past
-    // it. Returns the stream from `alloc`, or nullptr when no further frame can be cut (end of the
-    // blocks, an unrecognised or truncated block, or a failed allocation); the outputs are then
-    // unspecified.
+    // it. Returns the stream from `alloc`, now the caller's, with its length in `streamLength`;
+    // or nullptr when no further frame can be cut (end of the blocks, an unrecognised or truncated
+    // block, or a failed allocation), and the outputs then mean nothing.
     uint8_t* CutNextFrame(GifAllocFn alloc, void* context, size_t& streamLength,
                           GifFrameInfo& frame);
 
