@@ -5,6 +5,7 @@
 #include "setup_dlg.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 // Constructed in this order before the entry point runs, destroyed in the reverse order.
 CSetupApp theApp;
@@ -35,9 +36,15 @@ BOOL CSetupApp::InitInstance()
 
     LoadRichEditLibrary();
 
-    CSetupDlg dlg;
-    m_pMainWnd = &dlg;
-    dlg.DoModal();
-    m_pMainWnd = nullptr;
+    // Pictures (the background, the animation) are decoded by OLE on this thread.
+    const HRESULT com = ::CoInitialize(nullptr);
+    {
+        CSetupDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    if (SUCCEEDED(com))
+        ::CoUninitialize();
     return FALSE;
 }

@@ -1,12 +1,14 @@
 #include "setup_dlg.h"
 
 #include "app_dir.h"
+#include "display_class.h"
 #include "file_reader.h"
 #include "globals.h"
 #include "install_thread.h"
 #include "licence_text.h"
 #include "message_box.h"
 #include "module_path.h"
+#include "ole_picture.h"
 #include "page_table.h"
 #include "progress_cycle.h"
 #include "resource.h"
@@ -22,6 +24,19 @@ bool IsAnsiLeadByte(unsigned char byte)
 
 // Exit code of a wizard that could not show its licence text.
 const int kExitLicenceUnreadable = 3;
+
+const COLORREF kTitleColour = RGB(255, 255, 255);
+const COLORREF kTextColour = RGB(51, 51, 51);
+const COLORREF kLicenceBoxColour = RGB(255, 255, 255);
+
+LOGFONTA VerdanaFont(int height, LONG weight)
+{
+    LOGFONTA lf = {};
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lstrcpynA(lf.lfFaceName, "Verdana", LF_FACESIZE);
+    return lf;
+}
 
 }  // namespace
 
@@ -66,15 +81,15 @@ BOOL CSetupDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
+    PlaceWindowByDisplayClass();
+    RemoveCaptionAndBorder();
+
     g_strAppDir = AppDirFromModulePath(ModuleFileName(nullptr), &IsAnsiLeadByte);
 
     ::ShowWindow(GetDlgItem(IDOK), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
 
-    ::SetWindowTextA(m_hWnd, "Wi-FiSkylark.exe");
-
-    m_stInstalling.ShowWindow(SW_HIDE);
-    m_stWelcomeLabel.ShowWindow(SW_HIDE);
+    CreateFonts();
 
     if (!LoadLicenceText()) {
         // Never let the user accept a licence that was never shown. Destroying the window here ends
@@ -84,8 +99,11 @@ BOOL CSetupDlg::OnInitDialog()
         return FALSE;
     }
 
+    m_richLicense.SetFont(m_fontText.Get());
     m_richLicense.SetWindowText(m_strLicense);
     m_richLicense.ShowWindow(SW_HIDE);
+    // Replaces the licence box's own font: the licence shows in Verdana 10 pt.
+    m_editLicense.SetFont(m_fontLicense.Get());
     m_editLicense.SetWindowText(m_strLicense);
 
     g_hSetupWnd = m_hWnd;
@@ -190,6 +208,15 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     switch (msg) {
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
+    case WM_NCHITTEST: {
+        const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        return OnNcHitTest(point);
+    }
     case WM_TIMER:
         OnTimer(wp);
         return Default();
@@ -233,4 +260,118 @@ void CSetupDlg::OnEndWizard(int exitCode)
     ::KillTimer(m_hWnd, IDT_FINISH);
     ::KillTimer(m_hWnd, IDT_PROGRESS);
     ::PostQuitMessage(exitCode);
+}
+
+void CSetupDlg::PlaceWindowByDisplayClass()
+{
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    int dpi = 96;
+    {
+        CWindowDC screen(nullptr);
+        if (screen.Get())
+            dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
+    }
+    const DisplayClass display = DisplayClassForDpi(dpi);
+    g_strBkImage = display.backgroundImage;
+    const WindowOrigin origin = CentreOnScreen(screenWidth, screenHeight, display.width, display.height);
+    ::MoveWindow(m_hWnd, origin.left, origin.top, display.width, display.height, TRUE);
+}
+
+void CSetupDlg::RemoveCaptionAndBorder()
+{
+    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+    ::SetWindowLongA(m_hWnd, GWL_STYLE, style & ~static_cast<LONG>(WS_CAPTION));
+    // The frame is cached until the system is told to recompute it; without this the client area
+    // keeps a band where the caption was, and the picture would not fill the window.
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CSetupDlg::CreateFonts()
+{
+    // One device context of the dialog gives the vertical density for all three fonts.
+    CWindowDC dc(m_hWnd);
+    const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
+
+    m_fontText.CreateFontIndirect(VerdanaFont(FontHeightForPoints(12, dpi), 500));
+    ::SetWindowTextA(m_hWnd, "Wi-FiSkylark.exe");
+    m_fontHeading.CreateFontIndirect(VerdanaFont(FontHeightForPoints(12, dpi), 600));
+    m_fontLicense.CreateFontIndirect(VerdanaFont(FontHeightForPoints(10, dpi), 500));
+
+    m_stWelcomeTitle.SetFont(m_fontHeading.Get());
+    m_stInstallTitle.SetFont(m_fontHeading.Get());
+    m_stFinishTitle.SetFont(m_fontHeading.Get());
+    m_stWelcomeText.SetFont(m_fontText.Get());
+    m_stFinishText.SetFont(m_fontText.Get());
+    m_stInstalling.SetFont(m_fontText.Get());
+
+    m_stInstalling.ShowWindow(SW_HIDE);
+    m_stWelcomeLabel.ShowWindow(SW_HIDE);
+
+    m_stTitle.SetFont(m_fontText.Get());
+}
+
+HBRUSH CSetupDlg::OnCtlColor(HDC dc, CWnd* control, UINT kind)
+{
+    // The default first: it lets the licence box answer with its own colours (reflection).
+    const HBRUSH answer = CDialog::OnCtlColor(dc, control, kind);
+    if (kind != CTLCOLOR_STATIC)
+        return answer;
+    // Labels draw only their text over the background picture.
+    ::SetBkMode(dc, TRANSPARENT);
+    const int id = control ? ::GetDlgCtrlID(control->GetSafeHwnd()) : 0;
+    ::SetTextColor(dc, id == IDC_TITLE ? kTitleColour : kTextColour);
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+}
+
+LRESULT CSetupDlg::OnNcHitTest(POINT screenPoint)
+{
+    // The window has no caption: its whole surface drags it.
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    if (::PtInRect(&client, screenPoint))
+        return HTCAPTION;
+    return Default();
+}
+
+void CSetupDlg::OnPaint()
+{
+    if (!::IsIconic(m_hWnd)) {
+        Default();
+        return;
+    }
+    CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    ::DrawIcon(dc.Get(), x, y, m_hIcon);
+}
+
+BOOL CSetupDlg::OnEraseBkgnd(HDC dc)
+{
+    // Read and decoded afresh at every erase: the picture lives only for this call.
+    const std::string path = g_strAppDir + "data\\" + g_strBkImage;
+    const FileReadResult file = ReadWholeFile(path);
+    if (!file.ok) {
+        if (!m_backgroundFailureReported) {
+            // Set first: the message box repaints the window, and with it comes another erase.
+            m_backgroundFailureReported = true;
+            const bool missing = file.error == ERROR_FILE_NOT_FOUND || file.error == ERROR_PATH_NOT_FOUND;
+            AfxMessageBox(path + (missing ? " was not found." : " could not be read."), MB_OK | MB_ICONSTOP);
+        }
+        return TRUE;
+    }
+    const ComPtr<IPicture> picture = LoadPictureFromBytes(file.bytes);
+    if (!picture)
+        return TRUE;   // not a picture: the background stays unpainted
+    RECT window;
+    ::GetWindowRect(m_hWnd, &window);
+    RenderPicture(picture.Get(), dc, 0, 0, window.right - window.left, window.bottom - window.top);
+    return TRUE;
 }

@@ -30,6 +30,15 @@ private:
     void OnArmTimer(UINT id, UINT period);
     void OnEndWizard(int exitCode);
 
+    // Appearance
+    void PlaceWindowByDisplayClass();
+    void RemoveCaptionAndBorder();
+    void CreateFonts();
+    HBRUSH OnCtlColor(HDC dc, CWnd* control, UINT kind) override;
+    LRESULT OnNcHitTest(POINT screenPoint);
+    void OnPaint();
+    BOOL OnEraseBkgnd(HDC dc);
+
     HICON m_hIcon;
     CButton m_btnWelcomeBack;
     CButton m_btnWelcomeNext;
@@ -59,4 +68,7 @@ private:
     CFont m_fontLicense;
     CStatic m_picAnimation;
     CRichEditCtrl m_richLicense;
+
+    // The background picture's absence is reported once; every erase would report it again.
+    bool m_backgroundFailureReported = false;
 };
