@@ -1,0 +1,441 @@
+#include "wizard_harness.h"
+
+#include <tlhelp32.h>
+
+#include <cstring>
+
+namespace e2e {
+
+namespace {
+
+std::string WithBackslash(std::string path) {
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
+}
+
+bool CopyTree(const std::string& from, const std::string& to, std::string& error) {
+    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        error = "cannot create " + to + ": " + LastErrorText();
+        return false;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        error = "cannot list " + from + ": " + LastErrorText();
+        return false;
+    }
+    bool ok = true;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string source = from + "\\" + name, target = to + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ok = CopyTree(source, target, error);
+        } else if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+            error = "cannot copy " + source + ": " + LastErrorText();
+            ok = false;
+        }
+    } while (ok && FindNextFileA(search, &found));
+    FindClose(search);
+    return ok;
+}
+
+bool ProcessImageUnder(DWORD pid, const std::string& folder) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return false;
+    char image[MAX_PATH * 2];
+    DWORD size = sizeof image;
+    const bool under = QueryFullProcessImageNameA(process, 0, image, &size) &&
+                       size >= folder.size() && _strnicmp(image, folder.c_str(), folder.size()) == 0;
+    CloseHandle(process);
+    return under;
+}
+
+struct DialogSearch {
+    DWORD pid;
+    int markerId;       // a control the dialog must hold, or 0 for a message box
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || !IsWindowVisible(window) || ClassName(window) != "#32770") return TRUE;
+    const bool isMessageBox = GetDlgItem(window, kMessageBoxTextId) != nullptr;
+    const bool match = search->markerId ? !isMessageBox && GetDlgItem(window, search->markerId)
+                                        : isMessageBox;
+    if (!match) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindTopLevelDialog(DWORD pid, int markerId) {
+    DialogSearch search = {pid, markerId, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Builds an environment block: this process's variables with the given ones set or removed.
+std::string EnvironmentBlock(const Environment& changes) {
+    std::vector<std::string> entries;
+    if (char* block = GetEnvironmentStringsA()) {
+        for (const char* p = block; *p; p += std::strlen(p) + 1) entries.emplace_back(p);
+        FreeEnvironmentStringsA(block);
+    }
+    for (const auto& change : changes) {
+        const std::string prefix = change.first + "=";
+        for (size_t i = 0; i < entries.size();) {
+            if (entries[i].size() >= prefix.size() &&
+                _strnicmp(entries[i].c_str(), prefix.c_str(), prefix.size()) == 0) {
+                entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
+            } else {
+                ++i;
+            }
+        }
+        if (!change.second.empty()) entries.push_back(prefix + change.second);
+    }
+    std::string block;
+    for (const auto& entry : entries) {
+        block += entry;
+        block += '\0';
+    }
+    block += '\0';
+    return block;
+}
+
+}  // namespace
+
+std::string WindowsPathFromUnix(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+std::string LastErrorText() {
+    return "error " + std::to_string(GetLastError());
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bytes.clear();
+    char buffer[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RemoveTree(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileA(path.c_str()) != FALSE;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    bool ok = true;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..") ok = RemoveTree(path + "\\" + name) && ok;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return RemoveDirectoryA(path.c_str()) && ok;
+}
+
+DistCopy::DistCopy(const std::string& sourceDir, const DistCopyOptions& options) {
+    static unsigned s_count = 0;
+    char temp[MAX_PATH];
+    const DWORD n = GetTempPathA(sizeof temp, temp);
+    if (n == 0 || n >= sizeof temp) {
+        m_error = "no temporary folder: " + LastErrorText();
+        return;
+    }
+    m_root = WithBackslash(std::string(temp, n)) + "skylark-e2e-" + std::to_string(GetCurrentProcessId()) +
+             "-" + std::to_string(++s_count) + "\\";
+    RemoveTree(m_root.substr(0, m_root.size() - 1));
+    if (!CreateDirectoryA(m_root.c_str(), nullptr)) {
+        m_error = "cannot create " + m_root + ": " + LastErrorText();
+        return;
+    }
+    m_appDir = m_root + options.folderName + "\\";
+    if (!FileExists(sourceDir + "\\Wi-FiSkylark.exe")) {
+        m_error = "no program in " + sourceDir + " (is it built?)";
+        return;
+    }
+    std::string error;
+    if (!CopyTree(sourceDir, m_appDir.substr(0, m_appDir.size() - 1), error)) {
+        m_error = error;
+        return;
+    }
+    for (const auto& relative : options.removeFiles) {
+        if (!RemoveTree(Path(relative))) m_error = "cannot remove " + Path(relative) + ": " + LastErrorText();
+    }
+    for (const auto& file : options.replaceFiles) {
+        if (!WriteWholeFile(Path(file.first), file.second)) {
+            m_error = "cannot write " + Path(file.first) + ": " + LastErrorText();
+        }
+    }
+}
+
+DistCopy::~DistCopy() {
+    if (m_root.empty()) return;
+    TerminateProcessesUnder(m_root);
+    // A process that was just ended may still hold its image open for a moment.
+    WaitUntil([&] { return RemoveTree(m_root.substr(0, m_root.size() - 1)); }, 10000);
+}
+
+void TerminateProcessesUnder(const std::string& folder) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId() || !ProcessImageUnder(entry.th32ProcessID, folder)) {
+            continue;
+        }
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(process, 0xDEAD);
+            WaitForSingleObject(process, 10000);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+COLORREF ClientSnapshot::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+    const uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+bool ClientSnapshot::SaveBmp(const std::string& path) const {
+    if (width <= 0 || height <= 0) return false;
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = -height;  // top-down, as the pixels are held
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    const size_t pixelBytes = pixels.size() * sizeof(uint32_t);
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;  // "BM"
+    header.bfOffBits = sizeof header + sizeof info;
+    header.bfSize = static_cast<DWORD>(header.bfOffBits + pixelBytes);
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixelBytes);
+    return WriteWholeFile(path, bytes);
+}
+
+DrivenProcess::~DrivenProcess() {
+    if (m_pi.hProcess) {
+        if (m_started && Running()) {
+            TerminateProcess(m_pi.hProcess, 0xDEAD);
+            WaitForSingleObject(m_pi.hProcess, 10000);
+        }
+        CloseHandle(m_pi.hProcess);
+    }
+    if (m_pi.hThread) CloseHandle(m_pi.hThread);
+}
+
+bool DrivenProcess::Start(const std::string& exePath, const std::string& arguments, const Environment& env) {
+    if (m_pi.hProcess) return false;
+    std::string commandLine = "\"" + exePath + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    const std::string folder = exePath.substr(0, exePath.find_last_of('\\') + 1);
+    std::string block = EnvironmentBlock(env);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    m_started = CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
+                               folder.empty() ? nullptr : folder.c_str(), &si, &m_pi) != FALSE;
+    return m_started;
+}
+
+bool DrivenProcess::Attach(DWORD pid) {
+    if (m_pi.hProcess) return false;
+    m_pi.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    m_pi.dwProcessId = pid;
+    return m_pi.hProcess != nullptr;
+}
+
+bool DrivenProcess::Running() const {
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool DrivenProcess::WaitForExit(DWORD& exitCode, DWORD timeoutMs) {
+    if (!m_started) return false;
+    if (WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(m_pi.hProcess, 0xDEAD);
+        WaitForSingleObject(m_pi.hProcess, 10000);
+        return false;
+    }
+    return GetExitCodeProcess(m_pi.hProcess, &exitCode) != FALSE;
+}
+
+HWND DrivenProcess::FindDialogWith(int markerId) const {
+    return FindTopLevelDialog(Pid(), markerId);
+}
+
+HWND DrivenProcess::FindMessageBox() const {
+    return FindTopLevelDialog(Pid(), 0);
+}
+
+HWND DrivenProcess::WaitForDialogWith(int markerId, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindDialogWith(markerId)) != nullptr || !Running(); }, timeoutMs);
+    if (found) m_dialog = found;
+    return found;
+}
+
+HWND DrivenProcess::WaitForMessageBox(DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindMessageBox()) != nullptr || !Running(); }, timeoutMs);
+    return found;
+}
+
+bool DrivenProcess::IsVisible(int id) const {
+    HWND control = Control(id);
+    return control && IsWindowVisible(control);
+}
+
+bool DrivenProcess::IsEnabled(int id) const {
+    HWND control = Control(id);
+    return control && IsWindowEnabled(control);
+}
+
+std::string DrivenProcess::Text(int id) const {
+    HWND control = Control(id);
+    return control ? WindowText(control) : std::string();
+}
+
+void DrivenProcess::Click(int id) const {
+    if (HWND control = Control(id)) PostMessageA(control, BM_CLICK, 0, 0);
+}
+
+HWND DrivenProcess::Focus() const {
+    if (!m_dialog) return nullptr;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(m_dialog, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+int DrivenProcess::FocusId() const {
+    HWND focus = Focus();
+    return focus && GetParent(focus) == m_dialog ? GetDlgCtrlID(focus) : 0;
+}
+
+void DrivenProcess::PressKey(WORD vk) const {
+    HWND target = Focus();
+    if (!target) target = m_dialog;
+    if (!target) return;
+    const UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+    const LPARAM up = down | (1L << 30) | (1L << 31);  // previous state down, transition up
+    // No WM_CHAR: the program's own message loop translates the key, as it would a typed one.
+    PostMessageA(target, WM_KEYDOWN, vk, down);
+    PostMessageA(target, WM_KEYUP, vk, up);
+}
+
+bool DrivenProcess::Settle(int editId) {
+    HWND edit = Control(editId);
+    if (!edit) return false;
+    // Limits far above any text: the text is kept, and each marker is a new value.
+    const LPARAM marker = 0x10000000 + (++m_settleCount % 2);
+    PostMessageA(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(marker), 0);
+    return WaitUntil([&] {
+        DWORD_PTR limit = 0;
+        return SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 5000, &limit) &&
+               static_cast<LPARAM>(limit) == marker;
+    });
+}
+
+ClientSnapshot DrivenProcess::CaptureClient() const {
+    ClientSnapshot shot;
+    RECT client;
+    if (!m_dialog || !GetClientRect(m_dialog, &client)) return shot;
+    POINT origin = {0, 0};
+    ClientToScreen(m_dialog, &origin);
+    const int width = client.right - client.left, height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return shot;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY)) {
+            GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            shot.width = width;
+            shot.height = height;
+            shot.pixels.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
+            for (auto& pixel : shot.pixels) pixel &= 0x00FFFFFF;
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+std::string WindowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+        return {};
+    }
+    text.resize(copied < text.size() ? copied : text.size() - 1);
+    return text;
+}
+
+std::string ClassName(HWND window) {
+    char name[64];
+    const int n = GetClassNameA(window, name, sizeof name);
+    return n > 0 ? std::string(name, static_cast<size_t>(n)) : std::string();
+}
+
+void PressMessageBoxOk(HWND box) {
+    if (HWND ok = GetDlgItem(box, IDOK)) PostMessageA(ok, BM_CLICK, 0, 0);
+}
+
+}  // namespace e2e

@@ -1,0 +1,132 @@
+// Drives a Windows program from outside, as a user would: copies a dist folder, starts the program,
+// finds its dialog and message boxes, reads and clicks controls by id, presses keys, samples pixels
+// and reads the exit code. Every wait polls with a generous bound: under Wine on a loaded machine a
+// start can take many seconds, and a test never asserts on how long anything took.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+constexpr DWORD kWaitMs = 180000;        // a window to appear, a page to change, a process to end
+constexpr DWORD kPollMs = 50;
+constexpr int kMessageBoxTextId = 0xFFFF;  // the static that holds a message box's text
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// "/work/build/dist" -> "Z:\work\build\dist" (Wine's drive Z: is the Unix root).
+std::string WindowsPathFromUnix(const std::string& unixPath);
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+bool RemoveTree(const std::string& path);   // a file, or a folder with everything in it
+std::string LastErrorText();
+
+// Polls until done() returns true; false if timeoutMs passed first.
+template <typename Done>
+bool WaitUntil(Done done, DWORD timeoutMs = kWaitMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(kPollMs);
+    }
+}
+
+struct DistCopyOptions {
+    std::string folderName = "Skylark";  // spaces, non-ASCII (in the ANSI code page) and long names allowed
+    std::vector<std::string> removeFiles;                              // relative paths: "data\\License.txt"
+    std::vector<std::pair<std::string, std::string>> replaceFiles;    // relative path, new contents
+};
+
+// A copy of a dist folder under a fresh temporary folder, removed with everything in it (and any
+// process still running from it) when the object goes.
+class DistCopy {
+public:
+    DistCopy(const std::string& sourceDir, const DistCopyOptions& options = {});
+    ~DistCopy();
+    DistCopy(const DistCopy&) = delete;
+    DistCopy& operator=(const DistCopy&) = delete;
+
+    bool Ok() const { return m_error.empty(); }
+    const std::string& Error() const { return m_error; }
+    const std::string& Root() const { return m_root; }      // the temporary folder, with backslash
+    const std::string& AppDir() const { return m_appDir; }  // the copy, with backslash
+    std::string Path(const std::string& relative) const { return m_appDir + relative; }
+    std::string ExePath() const { return Path("Wi-FiSkylark.exe"); }
+
+private:
+    std::string m_root, m_appDir, m_error;
+};
+
+// Ends every process whose executable lies under folder (which ends in a backslash).
+void TerminateProcessesUnder(const std::string& folder);
+
+struct ClientSnapshot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top-down
+    COLORREF At(int x, int y) const;
+    bool SaveBmp(const std::string& path) const;
+};
+
+// A program started by the test, with its windows. Ends the process if it is still running.
+class DrivenProcess {
+public:
+    DrivenProcess() = default;
+    ~DrivenProcess();
+    DrivenProcess(const DrivenProcess&) = delete;
+    DrivenProcess& operator=(const DrivenProcess&) = delete;
+
+    // Starts exePath in its own folder with the given variables added to (or, for an empty value,
+    // removed from) this process's environment.
+    bool Start(const std::string& exePath, const std::string& arguments = "", const Environment& env = {});
+    // Follows a process that this object did not start (and so never ends it).
+    bool Attach(DWORD pid);
+    DWORD Pid() const { return m_pi.dwProcessId; }
+    bool Running() const;
+
+    // Waits for the process's exit code; on time-out ends the process and returns false.
+    bool WaitForExit(DWORD& exitCode, DWORD timeoutMs = kWaitMs);
+
+    // The visible top-level dialogs ("#32770") of the process: the one that holds control
+    // markerId, and message boxes (those that hold the text static 0xFFFF).
+    HWND FindDialogWith(int markerId) const;
+    HWND FindMessageBox() const;
+    HWND WaitForDialogWith(int markerId, DWORD timeoutMs = kWaitMs);  // also ends the wait if the process ends
+    HWND WaitForMessageBox(DWORD timeoutMs = kWaitMs);
+
+    // Controls of the dialog found last (or of the given window).
+    HWND Dialog() const { return m_dialog; }
+    HWND Control(int id) const { return m_dialog ? GetDlgItem(m_dialog, id) : nullptr; }
+    bool Exists(int id) const { return Control(id) != nullptr; }
+    bool IsVisible(int id) const;
+    bool IsEnabled(int id) const;
+    std::string Text(int id) const;
+    void Click(int id) const;               // posts BM_CLICK
+    void PressKey(WORD vk) const;           // to the focused control of the dialog's thread
+    HWND Focus() const;                     // the keyboard focus of the dialog's thread, or null
+    int FocusId() const;                    // its control id, or 0 when no control of the dialog has it
+    ClientSnapshot CaptureClient() const;   // the dialog's client area as it is on the screen
+
+    // Makes sure everything posted to the dialog's thread so far has been handled: posts a marker
+    // behind it (a selection change of edit control editId, which every page keeps) and waits
+    // until the marker has been handled.
+    bool Settle(int editId);
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+    bool m_started = false;
+    HWND m_dialog = nullptr;
+    int m_settleCount = 0;
+};
+
+std::string WindowText(HWND window);  // by WM_GETTEXT, so that it works across processes
+std::string ClassName(HWND window);
+void PressMessageBoxOk(HWND box);
+
+}  // namespace e2e

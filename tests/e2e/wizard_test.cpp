@@ -1,0 +1,319 @@
+// The real Wi-FiSkylark.exe, started from a temporary copy of its dist folder and driven as a user
+// would: what each page shows, how the wizard ends, the keyboard, the licence text.
+#include "wizard_harness.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+namespace e2e {
+namespace {
+
+// The test build, whose Finish fallback is seconds instead of 200; the shipped build keeps the
+// long fallback, so its Installing page lasts until the package ends.
+std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
+std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
+
+constexpr const char* kLongRun = "600";   // seconds: the package outlives every test
+
+const int kAllIds[] = {IDOK, IDCANCEL, IDC_WELCOME_BACK, IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL, IDC_PROGRESS,
+                       IDC_INSTALL_BACK, IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL, IDC_FINISH_BACK, IDC_FINISH,
+                       IDC_FINISH_CANCEL, IDC_WELCOME_TITLE, IDC_WELCOME_TEXT, IDC_INSTALL_TITLE,
+                       IDC_FINISH_TITLE, IDC_FINISH_TEXT, IDC_WELCOME_LABEL, IDC_TITLE, IDC_LICENSE_BACK,
+                       IDC_ACCEPT, IDC_LICENSE_CANCEL, IDC_LICENSE_EDIT, IDC_LICENSE_RICHEDIT, IDC_INSTALLING,
+                       IDC_ANIMATION};
+
+// What a page shows: these controls visible and every other one hidden; these disabled (a button
+// once disabled stays so) and every other visible one enabled; the control that has the focus.
+struct PageView {
+    const char* name;
+    std::set<int> visible;
+    std::set<int> disabled;
+    int focus;  // 0: no push button may have it
+};
+
+const PageView kWelcome = {
+    "Welcome",
+    {IDC_TITLE, IDC_WELCOME_TITLE, IDC_WELCOME_TEXT, IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL},
+    {IDC_WELCOME_BACK},
+    IDC_WELCOME_NEXT};
+const PageView kLicence = {
+    "Licence",
+    {IDC_TITLE, IDC_LICENSE_EDIT, IDC_ACCEPT, IDC_LICENSE_CANCEL},
+    {IDC_WELCOME_BACK, IDC_LICENSE_BACK},
+    IDC_ACCEPT};
+const PageView kInstalling = {
+    "Installing",
+    {IDC_TITLE, IDC_INSTALLING, IDC_ANIMATION, IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL},
+    {IDC_WELCOME_BACK, IDC_LICENSE_BACK, IDC_INSTALL_BACK, IDC_INSTALL_NEXT},
+    0};
+const PageView kFinish = {
+    "Finish",
+    {IDC_TITLE, IDC_FINISH_TITLE, IDC_FINISH_TEXT, IDC_FINISH, IDC_FINISH_CANCEL},
+    {IDC_WELCOME_BACK, IDC_LICENSE_BACK, IDC_INSTALL_BACK, IDC_INSTALL_NEXT, IDC_FINISH_BACK, IDC_FINISH_CANCEL},
+    IDC_FINISH};
+
+// The licence text as the box must show it: every line of the file (CR LF or LF ends, text up to
+// a Ctrl+Z) followed by CR LF.
+std::string ExpectedLicenceText(const std::string& file) {
+    const std::string text = file.substr(0, file.find('\x1A'));
+    std::string expected;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        const bool lastLine = end == std::string::npos;
+        if (lastLine) end = text.size();
+        size_t lineEnd = end;
+        if (!lastLine && lineEnd > start && text[lineEnd - 1] == '\r') --lineEnd;
+        expected.append(text, start, lineEnd - start);
+        expected += "\r\n";
+        start = end + 1;
+    }
+    return expected;
+}
+
+size_t CountLines(const std::string& text) {
+    size_t n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+class WizardTest : public ::testing::Test {
+protected:
+    // Starts the wizard from a fresh copy of dist, with the stand-in package running for
+    // standInSeconds when the wizard starts it, and waits for its dialog.
+    void Start(const std::string& dist, const DistCopyOptions& options = {}, const char* standInSeconds = kLongRun,
+               bool expectDialog = true) {
+        Reset();
+        m_copy = std::make_unique<DistCopy>(dist, options);
+        ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
+        m_record = m_copy->Root() + "package-starts.txt";
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
+                                   {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
+                                    {"SKYLARK_STANDIN_RECORD", m_record}}))
+            << LastErrorText();
+        if (expectDialog) {
+            ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
+        }
+    }
+
+    // Ends what an earlier case of a table left, and makes ready for a new start.
+    void Reset() {
+        m_wizard = std::make_unique<DrivenProcess>();
+        m_copy.reset();
+    }
+
+    std::string Mismatches(const PageView& page) const {
+        std::string out;
+        for (int id : kAllIds) {
+            if (!m_wizard->Exists(id)) {
+                out += " " + std::to_string(id) + " missing;";
+                continue;
+            }
+            const bool shouldShow = page.visible.count(id) > 0;
+            const bool shown = m_wizard->IsVisible(id);
+            if (shown != shouldShow) out += " " + std::to_string(id) + (shown ? " visible;" : " hidden;");
+            const bool enabled = m_wizard->IsEnabled(id);
+            if (page.disabled.count(id) && enabled) out += " " + std::to_string(id) + " enabled;";
+            if (shouldShow && !page.disabled.count(id) && !enabled) out += " " + std::to_string(id) + " disabled;";
+        }
+        return out;
+    }
+
+    // Waits until the wizard shows page (or the bound passes) and then checks it whole.
+    void ExpectPage(const PageView& page) {
+        SCOPED_TRACE(page.name);
+        WaitUntil([&] { return Mismatches(page).empty() || !m_wizard->Running(); });
+        EXPECT_EQ(Mismatches(page), "") << "on the " << page.name << " page";
+        if (page.focus) {
+            WaitUntil([&] { return m_wizard->FocusId() == page.focus || !m_wizard->Running(); });
+            EXPECT_EQ(m_wizard->FocusId(), page.focus) << "focus on the " << page.name << " page";
+        } else {
+            HWND focus = m_wizard->Focus();
+            EXPECT_TRUE(!focus || ClassName(focus) != "Button")
+                << "a button has the focus on the " << page.name << " page: " << GetDlgCtrlID(focus);
+        }
+    }
+
+    bool OnPage(const PageView& page) const { return Mismatches(page).empty(); }
+
+    void GoToLicence() {
+        m_wizard->Click(IDC_WELCOME_NEXT);
+        ExpectPage(kLicence);
+    }
+    void GoToInstalling() {
+        GoToLicence();
+        m_wizard->Click(IDC_ACCEPT);
+        ExpectPage(kInstalling);
+    }
+
+    DWORD ExitCode() {
+        DWORD code = 0xBAD;
+        EXPECT_TRUE(m_wizard->WaitForExit(code)) << "the wizard did not end";
+        return code;
+    }
+
+    std::string PackageStarts() const {
+        std::string lines;
+        ReadWholeFile(m_record, lines);
+        return lines;
+    }
+
+    std::unique_ptr<DistCopy> m_copy;  // outlives the process, which it also ends if need be
+    std::unique_ptr<DrivenProcess> m_wizard;
+    std::string m_record;
+};
+
+TEST_F(WizardTest, EachPageShowsItsControlsAndFinishEndsWithZero) {
+    Start(TestDist());
+    EXPECT_EQ(WindowText(m_wizard->Dialog()), "Wi-FiSkylark.exe");
+    ExpectPage(kWelcome);
+    GoToInstalling();
+    // The package outlives the test: only the fallback timer brings the Finish page.
+    ExpectPage(kFinish);
+    m_wizard->Click(IDC_FINISH);
+    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(CountLines(PackageStarts()), 1u);
+}
+
+struct CancelCase {
+    const char* page;
+    int pagesForward;
+    int cancelId;
+};
+
+TEST_F(WizardTest, CancelOnEachPageEndsWithZero) {
+    const CancelCase cases[] = {
+        {"Welcome", 0, IDC_WELCOME_CANCEL},
+        {"Licence", 1, IDC_LICENSE_CANCEL},
+        {"Installing", 2, IDC_INSTALL_CANCEL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        Start(ShippedDist());
+        if (c.pagesForward == 1) GoToLicence();
+        if (c.pagesForward == 2) GoToInstalling();
+        m_wizard->Click(c.cancelId);
+        EXPECT_EQ(ExitCode(), 0u);
+    }
+}
+
+TEST_F(WizardTest, EscapeOnTheInstallingPageEndsWithZero) {
+    Start(ShippedDist());
+    GoToInstalling();
+    m_wizard->PressKey(VK_ESCAPE);
+    EXPECT_EQ(ExitCode(), 0u);
+}
+
+TEST_F(WizardTest, EnterMovesForwardOnlyFromAForwardButton) {
+    // The shipped build: its Installing page stays until the package ends, whatever the test's pace.
+    Start(ShippedDist(), {}, "20");
+    ExpectPage(kWelcome);
+    m_wizard->PressKey(VK_RETURN);
+    ExpectPage(kLicence);
+
+    // With the focus in the licence box, Enter neither accepts nor cancels.
+    for (int i = 0; i < 8 && m_wizard->FocusId() != IDC_LICENSE_EDIT; ++i) {
+        const int before = m_wizard->FocusId();
+        m_wizard->PressKey(VK_TAB);
+        WaitUntil([&] { return m_wizard->FocusId() != before; }, 20000);
+    }
+    ASSERT_EQ(m_wizard->FocusId(), IDC_LICENSE_EDIT) << "Tab never reached the licence box";
+    m_wizard->PressKey(VK_RETURN);
+    ASSERT_TRUE(m_wizard->Settle(IDC_LICENSE_EDIT));
+    EXPECT_TRUE(OnPage(kLicence)) << Mismatches(kLicence);
+    EXPECT_TRUE(m_wizard->Running());
+    EXPECT_EQ(PackageStarts(), "");
+
+    for (int i = 0; i < 8 && m_wizard->FocusId() != IDC_ACCEPT; ++i) {
+        const int before = m_wizard->FocusId();
+        m_wizard->PressKey(VK_TAB);
+        WaitUntil([&] { return m_wizard->FocusId() != before; }, 20000);
+    }
+    ASSERT_EQ(m_wizard->FocusId(), IDC_ACCEPT);
+    m_wizard->PressKey(VK_RETURN);
+    ExpectPage(kInstalling);
+
+    // On the Installing page Enter does nothing: no second run, no end.
+    m_wizard->PressKey(VK_RETURN);
+    m_wizard->PressKey(VK_RETURN);
+    ASSERT_TRUE(m_wizard->Settle(IDC_LICENSE_EDIT));
+    EXPECT_TRUE(OnPage(kInstalling) || OnPage(kFinish)) << Mismatches(kInstalling);
+    EXPECT_TRUE(m_wizard->Running());
+
+    // When the package ends, the run brings the Finish page, where Enter finishes.
+    ExpectPage(kFinish);
+    EXPECT_EQ(CountLines(PackageStarts()), 1u) << PackageStarts();
+    m_wizard->PressKey(VK_RETURN);
+    EXPECT_EQ(ExitCode(), 0u);
+}
+
+struct LicenceCase {
+    const char* label;
+    std::string folderName;
+    const char* replacement;  // null: the shipped sample licence
+};
+
+TEST_F(WizardTest, LicenceBoxShowsTheFileText) {
+    const LicenceCase cases[] = {
+        {"sample licence", "Skylark", nullptr},
+        {"folder with spaces and non-ASCII", "Wi-Fi Set\xE9up 48", nullptr},
+        {"LF ends, empty line, no end on the last line", "Skylark", "First line\n\nThird line"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        DistCopyOptions options;
+        options.folderName = c.folderName;
+        if (c.replacement) options.replaceFiles = {{"data\\License.txt", c.replacement}};
+        Start(ShippedDist(), options);
+        std::string file;
+        ASSERT_TRUE(ReadWholeFile(m_copy->Path("data\\License.txt"), file));
+        ASSERT_FALSE(file.empty());
+        GoToLicence();
+        EXPECT_EQ(m_wizard->Text(IDC_LICENSE_EDIT), ExpectedLicenceText(file));
+        m_wizard->Click(IDC_LICENSE_CANCEL);
+        EXPECT_EQ(ExitCode(), 0u);
+    }
+}
+
+struct MissingLicenceCase {
+    const char* label;
+    std::string folderName;
+    bool folderInItsPlace;
+};
+
+TEST_F(WizardTest, MissingLicenceIsNamedAndEndsWithThree) {
+    const MissingLicenceCase cases[] = {
+        {"missing", "Skylark", false},
+        {"a folder in its place", "Skylark", true},
+        {"missing, in a folder with spaces and non-ASCII", "Wi-Fi Set\xE9up 48", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        DistCopyOptions options;
+        options.folderName = c.folderName;
+        options.removeFiles = {"data\\License.txt"};
+        Reset();
+        m_copy = std::make_unique<DistCopy>(ShippedDist(), options);
+        ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
+        const std::string licence = m_copy->Path("data\\License.txt");
+        if (c.folderInItsPlace) {
+            ASSERT_TRUE(CreateDirectoryA(licence.c_str(), nullptr));
+        }
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath()));
+
+        HWND box = m_wizard->WaitForMessageBox();
+        ASSERT_NE(box, nullptr) << "no message box";
+        const std::string text = WindowText(GetDlgItem(box, kMessageBoxTextId));
+        EXPECT_NE(text.find(licence), std::string::npos) << "message: " << text << "\nfile: " << licence;
+        EXPECT_EQ(m_wizard->FindDialogWith(IDC_TITLE), nullptr) << "a page is shown behind the message";
+        PressMessageBoxOk(box);
+        EXPECT_EQ(ExitCode(), 3u);
+    }
+}
+
+}  // namespace
+}  // namespace e2e
