@@ -1,0 +1,34 @@
+#pragma once
+// CGlobalMemory: owner of one global memory block, freed exactly once unless handed on.
+
+#include <windows.h>
+
+class CGlobalMemory {
+public:
+    CGlobalMemory() = default;
+    CGlobalMemory(UINT flags, SIZE_T bytes) : m_block(::GlobalAlloc(flags, bytes)) {}
+    // Takes over a block allocated elsewhere.
+    explicit CGlobalMemory(HGLOBAL block) : m_block(block) {}
+    ~CGlobalMemory() { Free(); }
+    CGlobalMemory(const CGlobalMemory&) = delete;
+    CGlobalMemory& operator=(const CGlobalMemory&) = delete;
+
+    void Free()
+    {
+        if (m_block)
+            ::GlobalFree(m_block);
+        m_block = nullptr;
+    }
+    // Hands the block to a new owner (a stream that frees it on release).
+    HGLOBAL Release()
+    {
+        const HGLOBAL block = m_block;
+        m_block = nullptr;
+        return block;
+    }
+    HGLOBAL Get() const { return m_block; }
+    explicit operator bool() const { return m_block != nullptr; }
+
+private:
+    HGLOBAL m_block = nullptr;
+};

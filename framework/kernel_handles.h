@@ -1,0 +1,31 @@
+#pragma once
+// CHandle: owner of one kernel handle (event, thread, file), closed exactly once.
+
+#include <windows.h>
+
+class CHandle {
+public:
+    CHandle() = default;
+    // CreateFile reports failure as INVALID_HANDLE_VALUE, most other calls as null: both mean empty.
+    explicit CHandle(HANDLE h) : m_h(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    ~CHandle() { Close(); }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+
+    void Attach(HANDLE h)
+    {
+        Close();
+        m_h = h == INVALID_HANDLE_VALUE ? nullptr : h;
+    }
+    void Close()
+    {
+        if (m_h)
+            ::CloseHandle(m_h);
+        m_h = nullptr;
+    }
+    HANDLE Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    HANDLE m_h = nullptr;
+};
