@@ -1,0 +1,318 @@
+// First, for the loop's FrameRect type (see gdi_canvas.h).
+#include "gdi_canvas.h"
+
+#include "picture_ex.h"
+
+#include "global_memory.h"
+#include "ole_picture.h"
+
+#include <olectl.h>
+#include <process.h>
+
+#include <utility>
+
+namespace {
+
+const DWORD kStopWaitMs = 5000;
+const int kHimetricPerInch = 2540;
+
+// Sets up COM for the picture loader on this thread for as long as it lives, and takes back only
+// what it set up.
+class ComScope {
+public:
+    ComScope() : m_result(::CoInitialize(nullptr)) {}
+    ~ComScope()
+    {
+        if (SUCCEEDED(m_result))
+            ::CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT m_result;
+};
+
+// Frame streams back IStreams that free them, so each is a global block of its own.
+uint8_t* AllocFixedBlock(void*, size_t size)
+{
+    return static_cast<uint8_t*>(::GlobalAlloc(GMEM_FIXED, size));
+}
+
+bool ReadExactly(HANDLE file, void* buffer, DWORD length)
+{
+    auto* out = static_cast<uint8_t*>(buffer);
+    DWORD done = 0;
+    while (done < length) {
+        DWORD got = 0;
+        if (!::ReadFile(file, out + done, length - done, &got, nullptr) || got == 0)
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+class EventStopSignal : public StopSignal {
+public:
+    EventStopSignal(HANDLE event, const std::atomic<LONG>& flag) : m_event(event), m_flag(flag) {}
+    bool StopRequested() const override { return m_flag.load() != 0; }
+    void Wait(unsigned ms) override { ::WaitForSingleObject(m_event, ms); }
+
+private:
+    HANDLE m_event;
+    const std::atomic<LONG>& m_flag;
+};
+
+}  // namespace
+
+CPictureEx::CPictureEx()
+    : m_stopEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+{
+}
+
+CPictureEx::~CPictureEx()
+{
+    Reset();
+}
+
+bool CPictureEx::LoadFromFile(const std::string& path)
+{
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    DWORD high = 0;
+    const DWORD length = ::GetFileSize(file.Get(), &high);
+    if ((length == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) || high != 0)
+        return false;
+    // A zero-byte movable block cannot be locked.
+    if (length == 0)
+        return false;
+
+    CGlobalMemory block(GMEM_MOVEABLE | GMEM_NODISCARD, length);
+    if (!block)
+        return false;
+    void* bytes = ::GlobalLock(block.Get());
+    if (!bytes)
+        return false;
+    const bool read = ReadExactly(file.Get(), bytes, length);
+    ::GlobalUnlock(block.Get());
+    file.Close();
+    if (!read)
+        return false;
+    return LoadFromMemory(block.Get(), length);
+}
+
+bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size)
+{
+    Reset();
+    const ComScope com;
+
+    const auto* data = static_cast<const uint8_t*>(::GlobalLock(block));
+    if (!data)
+        return false;
+    const bool isGif = GifWalker::IsGif(data, size);
+    const GifLoad gif = isGif ? WalkGif(data, size) : GifLoad::NoGraphicBlock;
+    m_walker.Reset();   // the walk's view of the data ends before the lock does
+    ::GlobalUnlock(block);
+
+    if (!isGif) {
+        if (!LoadSinglePicture(block, size))
+            return false;
+        long width = 0, height = 0;
+        if (!PictureSize(m_picture.Get(), width, height))
+            return false;
+        const CWindowDC dc(m_hWnd);
+        if (!dc.Get())
+            return false;
+        m_width = ::MulDiv(width, ::GetDeviceCaps(dc.Get(), LOGPIXELSX), kHimetricPerInch);
+        m_height = ::MulDiv(height, ::GetDeviceCaps(dc.Get(), LOGPIXELSY), kHimetricPerInch);
+        return CreateCanvas(m_width, m_height);
+    }
+
+    switch (gif) {
+    case GifLoad::NoGraphicBlock:
+        return false;
+    case GifLoad::SingleBlock:
+        // The loader decodes a one-image GIF whole; the canvas keeps the logical screen size.
+        return LoadSinglePicture(block, size) && CreateCanvas(m_width, m_height);
+    case GifLoad::Frames:
+        return !m_frames.empty() && CreateCanvas(m_width, m_height);
+    }
+    return false;
+}
+
+CPictureEx::GifLoad CPictureEx::WalkGif(const uint8_t* data, DWORD size)
+{
+    m_isGif = true;
+    if (!m_walker.Start(data, size))
+        return GifLoad::NoGraphicBlock;   // shorter than its header and screen descriptor
+    m_width = m_walker.ScreenWidth();
+    m_height = m_walker.ScreenHeight();
+
+    const size_t blocks = m_walker.CountGraphicBlocks();
+    if (blocks == 0)
+        return GifLoad::NoGraphicBlock;
+    if (blocks == 1)
+        return GifLoad::SingleBlock;
+    LoadFrames();
+    return GifLoad::Frames;
+}
+
+// Cuts frames from the first block on, until the cut fails. A frame the loader refuses is dropped
+// and the others keep their order.
+void CPictureEx::LoadFrames()
+{
+    size_t length = 0;
+    GifFrameInfo info;
+    while (uint8_t* bytes = m_walker.CutNextFrame(&AllocFixedBlock, nullptr, length, info)) {
+        CGlobalMemory frameBlock(static_cast<HGLOBAL>(bytes));
+        ComPtr<IStream> stream;
+        if (FAILED(::CreateStreamOnHGlobal(frameBlock.Get(), TRUE, stream.Put())))
+            continue;
+        frameBlock.Release();   // the stream frees it when released
+
+        GifFrame frame;
+        frame.width = info.width;
+        frame.height = info.height;
+        frame.left = info.left;
+        frame.top = info.top;
+        frame.delay = info.delay;
+        frame.disposal = info.disposal;
+        // A frame stream is at most one byte longer than the source, whose size is a DWORD.
+        if (length <= 0x7FFFFFFF &&
+            SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(length), FALSE, IID_IPicture,
+                                       frame.picture.PutVoid())))
+            m_frames.push_back(std::move(frame));
+    }
+}
+
+bool CPictureEx::LoadSinglePicture(HGLOBAL block, DWORD size)
+{
+    m_picture = LoadPictureFromGlobal(block, size);
+    return static_cast<bool>(m_picture);
+}
+
+bool CPictureEx::CreateCanvas(int width, int height)
+{
+    if (!m_hWnd)
+        return false;   // the screen's DC would do, but a canvas nobody paints from is no picture
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    const CWindowDC window(m_hWnd);
+    if (!window.Get())
+        return false;
+    if (!m_canvasDC.Create(window.Get(), width, height))
+        return false;
+    const RECT whole = {0, 0, width, height};
+    ::FillRect(m_canvasDC.Get(), &whole, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1)));
+    m_canvasReady = true;
+    // A window made smaller is not repainted, and would keep showing the picture loaded before.
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return true;
+}
+
+void CPictureEx::Reset()
+{
+    // The thread draws with the pictures and canvases released below: it ends first.
+    StopAnimation();
+    m_picture.Reset();
+    m_frames.clear();   // keeps its storage for the next load
+    m_canvasDC.Destroy();
+    m_saveDC.Destroy();
+    m_walker.Reset();
+    m_canvasReady = false;
+    m_isGif = false;
+    m_backgroundBrush.DeleteObject();
+    m_frameIndex = 0;
+}
+
+void CPictureEx::Show()
+{
+    if (!m_canvasReady || m_thread)
+        return;
+
+    if (m_isGif && ShouldAnimate(m_frames.size())) {
+        // Without the event the thread could neither sleep between frames nor be stopped.
+        if (!m_stopEvent)
+            return;
+        const uintptr_t thread =
+            ::_beginthreadex(nullptr, 0, &CPictureEx::AnimationThreadProc, this, CREATE_SUSPENDED, nullptr);
+        m_thread.Attach(reinterpret_cast<HANDLE>(thread));
+        if (m_thread) {
+            // Lowered before its first instruction: it never runs at normal priority.
+            ::SetThreadPriority(m_thread.Get(), THREAD_PRIORITY_LOWEST);
+            ::ResumeThread(m_thread.Get());
+        }
+        return;
+    }
+
+    if (m_picture) {
+        RenderStill(m_picture.Get(), 0, 0, m_width, m_height);
+    } else if (m_frames.size() == 1) {
+        // Of a GIF whose other frames all failed to load, the one that loaded is shown still.
+        const GifFrame& frame = m_frames.front();
+        RenderStill(frame.picture.Get(), frame.left, frame.top, frame.width, frame.height);
+    }
+}
+
+void CPictureEx::RenderStill(IPicture* picture, int left, int top, int width, int height)
+{
+    if (RenderPicture(picture, m_canvasDC.Get(), left, top, width, height))
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CPictureEx::StopAnimation()
+{
+    m_stopRequested.store(1);
+    ::SetEvent(m_stopEvent.Get());
+    if (m_thread) {
+        // Whoever called this releases what the thread draws with next: a wait that runs out goes on.
+        if (::WaitForSingleObject(m_thread.Get(), kStopWaitMs) == WAIT_TIMEOUT)
+            ::WaitForSingleObject(m_thread.Get(), INFINITE);
+        m_thread.Close();
+    }
+    ::ResetEvent(m_stopEvent.Get());
+    m_stopRequested.store(0);
+}
+
+unsigned __stdcall CPictureEx::AnimationThreadProc(void* param)
+{
+    try {
+        static_cast<CPictureEx*>(param)->RunAnimation();
+    } catch (...) {
+        // Nothing may unwind out of a thread: the animation just ends.
+    }
+    return 0;
+}
+
+void CPictureEx::RunAnimation()
+{
+    GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames);
+    EventStopSignal stop(m_stopEvent.Get(), m_stopRequested);
+    struct FrameRect whole;
+    whole.width = m_width;
+    whole.height = m_height;
+    ::RunAnimation(MakeFrameRecords(m_frames), whole, m_frameIndex, canvas, stop);
+}
+
+LRESULT CPictureEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_DESTROY:
+        // The thread invalidates this window: it ends while the handle is still good.
+        StopAnimation();
+        break;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    }
+    return CStatic::WindowProc(msg, wp, lp);
+}
+
+void CPictureEx::OnPaint()
+{
+    // The window has the canvas's size, so one copy covers whatever needs painting.
+    const CPaintDC dc(m_hWnd);
+    if (m_canvasReady)
+        ::BitBlt(dc.Get(), 0, 0, m_width, m_height, m_canvasDC.Get(), 0, 0, SRCCOPY);
+}

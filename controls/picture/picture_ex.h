@@ -1,0 +1,76 @@
+#pragma once
+// CPictureEx: a static control that shows one picture file. A GIF of two or more frames is cut into
+// one small GIF stream per frame, each decoded once by the OLE picture loader, and animated on a
+// thread of the control's own; everything is drawn into an offscreen canvas that WM_PAINT copies.
+
+#include "com_ptr.h"
+#include "controls.h"
+#include "gdi.h"
+#include "gif_frame.h"
+#include "gif_walker.h"
+#include "kernel_handles.h"
+#include "memory_canvas.h"
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPictureEx : public CStatic {
+public:
+    CPictureEx();
+    ~CPictureEx() override;
+
+    // Reads the file into one movable global block and loads it. A file that cannot be opened or
+    // read, or is empty, fails and leaves what the control showed before untouched.
+    bool LoadFromFile(const std::string& path);
+    // Loads the picture in `block` (movable, the caller's: locked during the call, neither freed
+    // nor kept). True when a picture was loaded and the canvas exists; the window then has the
+    // picture's size. Whatever was loaded before is released first.
+    bool LoadFromMemory(HGLOBAL block, DWORD size);
+    // Stops the animation and releases everything a load made.
+    void Reset();
+
+    // Once after each successful load: renders a still picture into the canvas, or starts the
+    // animation thread for two or more frames (resuming at the frame a stop left on show).
+    void Show();
+    // Ends the animation thread if one runs; the canvas keeps what was drawn.
+    void StopAnimation();
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    enum class GifLoad { NoGraphicBlock, SingleBlock, Frames };
+
+    GifLoad WalkGif(const uint8_t* data, DWORD size);
+    void LoadFrames();
+    bool LoadSinglePicture(HGLOBAL block, DWORD size);
+    bool CreateCanvas(int width, int height);
+    void RenderStill(IPicture* picture, int left, int top, int width, int height);
+
+    void OnPaint();
+
+    static unsigned __stdcall AnimationThreadProc(void* param);
+    void RunAnimation();
+
+    int m_width = 0;
+    int m_height = 0;
+    CBrush m_backgroundBrush;
+    uint32_t m_frameIndex = 0;
+    // The walk's state while a load runs: the locked data, its size, the parse offset and the
+    // global colour table size.
+    GifWalker m_walker;
+    bool m_isGif = false;
+    std::atomic<LONG> m_stopRequested{0};
+    bool m_canvasReady = false;
+    MemoryCanvas m_canvasDC;
+    MemoryCanvas m_saveDC;   // exists only while a frame with disposal 3 is on show
+    CHandle m_thread;
+    CHandle m_stopEvent;     // manual reset: a stop signalled early still cuts the next wait short
+    ComPtr<IPicture> m_picture;
+    std::vector<GifFrame> m_frames;
+};
