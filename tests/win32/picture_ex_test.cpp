@@ -1,0 +1,566 @@
+// CPictureEx against Wine's USER, GDI and OLE: a real popup with a "Static" child subclassed by the
+// control, checked by what the window shows (its size, its pixels) and by the animation thread's life.
+#include "picture_ex.h"
+
+#include <gtest/gtest.h>
+
+#include <olectl.h>
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Generous bounds for what Wine does at its own pace; no test measures speed.
+const DWORD kSettleMs = 20000;
+
+// The test GIFs' global colour table (four entries), as the screen shows them.
+const COLORREF kPalette[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
+enum ColourIndex : uint8_t { kRed, kGreen, kBlue, kWhite };
+
+struct SolidFrame {
+    uint16_t left, top, width, height;
+    uint8_t colour;
+    uint16_t delay;         // hundredths of a second
+    bool decodable = true;  // false: an image with no data, which the picture loader refuses
+};
+
+void PutLe16(Bytes& out, uint16_t v)
+{
+    out.push_back(uint8_t(v & 0xFF));
+    out.push_back(uint8_t(v >> 8));
+}
+
+// LZW data of `pixels` pixels of one colour, minimum code size 2: codes 0-3 are the colours,
+// 4 clears the table, 5 ends. A clear before every second pixel keeps the table from growing, so
+// every code is 3 bits wide. Packed least significant bit first, as GIF89a appendix F says.
+Bytes SolidLzw(size_t pixels, uint8_t colour)
+{
+    Bytes out;
+    uint32_t bits = 0;
+    int count = 0;
+    const auto put = [&](uint32_t code) {
+        bits |= code << count;
+        count += 3;
+        while (count >= 8) {
+            out.push_back(uint8_t(bits & 0xFF));
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    for (size_t i = 0; i < pixels; ++i) {
+        if (i % 2 == 0)
+            put(4);
+        put(colour);
+    }
+    put(5);
+    if (count > 0)
+        out.push_back(uint8_t(bits));
+    return out;
+}
+
+// A GIF89a of solid rectangles: header, screen descriptor with the four-colour global table, a
+// looping application extension, then per frame a graphic control extension and an image.
+Bytes SolidGif(uint16_t width, uint16_t height, const std::vector<SolidFrame>& frames)
+{
+    Bytes gif = {'G', 'I', 'F', '8', '9', 'a'};
+    PutLe16(gif, width);
+    PutLe16(gif, height);
+    gif.insert(gif.end(), {0x81, 0x00, 0x00});   // global table of 2^(1+1) entries
+    for (COLORREF c : kPalette)
+        gif.insert(gif.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    gif.insert(gif.end(), {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
+                           0x03, 0x01, 0x00, 0x00, 0x00});
+    for (const SolidFrame& f : frames) {
+        // +0 0x21 +1 0xF9 +2 size 4 +3 packed (disposal 1) +4 delay +6 transparent index +7 0
+        gif.insert(gif.end(), {0x21, 0xF9, 0x04, 0x04});
+        PutLe16(gif, f.delay);
+        gif.insert(gif.end(), {0x00, 0x00});
+        // +0 0x2C +1 left +3 top +5 width +7 height +9 packed +10 LZW code size, then the chain
+        gif.push_back(0x2C);
+        PutLe16(gif, f.left);
+        PutLe16(gif, f.top);
+        PutLe16(gif, f.width);
+        PutLe16(gif, f.height);
+        gif.insert(gif.end(), {0x00, 0x02});
+        const Bytes data = f.decodable ? SolidLzw(size_t(f.width) * f.height, f.colour) : Bytes();
+        for (size_t at = 0; at < data.size();) {
+            const size_t n = data.size() - at < 255 ? data.size() - at : 255;
+            gif.push_back(uint8_t(n));
+            gif.insert(gif.end(), data.begin() + at, data.begin() + at + n);
+            at += n;
+        }
+        gif.push_back(0x00);
+    }
+    gif.push_back(0x3B);
+    return gif;
+}
+
+// An animation of solid frames that each cover the whole screen, in the given colours.
+Bytes SolidAnimation(uint16_t width, uint16_t height, std::initializer_list<uint8_t> colours, uint16_t delay)
+{
+    std::vector<SolidFrame> frames;
+    for (uint8_t colour : colours)
+        frames.push_back({0, 0, width, height, colour, delay});
+    return SolidGif(width, height, frames);
+}
+
+// A movable block as LoadFromFile makes one; the caller keeps it.
+class MovableBlock {
+public:
+    explicit MovableBlock(const Bytes& bytes) : m_block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()))
+    {
+        if (void* p = m_block ? GlobalLock(m_block) : nullptr) {
+            std::memcpy(p, bytes.data(), bytes.size());
+            GlobalUnlock(m_block);
+        }
+    }
+    ~MovableBlock() { GlobalFree(m_block); }
+    MovableBlock(const MovableBlock&) = delete;
+    MovableBlock& operator=(const MovableBlock&) = delete;
+    HGLOBAL Get() const { return m_block; }
+
+private:
+    HGLOBAL m_block;
+};
+
+bool Load(CPictureEx& picture, const Bytes& bytes)
+{
+    const MovableBlock block(bytes);
+    return picture.LoadFromMemory(block.Get(), static_cast<DWORD>(bytes.size()));
+}
+
+// "/work/tests/data" -> "Z:\work\tests\data" (Wine's drive Z: is the Unix root).
+std::string TestDataPath(const char* name)
+{
+    std::string path = std::string("Z:") + SKYLARK_PICTURE_TEST_DATA + "/" + name;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+std::string TempPath()
+{
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return dir;
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// Pumps this thread's messages until `done` holds or the bound runs out; true when it held.
+template <class Predicate>
+bool PumpUntil(Predicate done, DWORD boundMs = kSettleMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (done())
+            return true;
+        if (GetTickCount() - start >= boundMs)
+            return false;
+        Sleep(10);
+    }
+}
+
+bool Near(COLORREF a, COLORREF b)
+{
+    const auto close = [](int x, int y) { return std::abs(x - y) <= 8; };
+    return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) &&
+           close(GetBValue(a), GetBValue(b));
+}
+
+// The live threads of this process at the lowest priority: only an animation thread runs there.
+std::vector<DWORD> LowestPriorityThreads()
+{
+    std::vector<DWORD> ids;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return ids;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != GetCurrentProcessId())
+            continue;
+        const HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ThreadID);
+        if (!thread)
+            continue;
+        if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT &&
+            GetThreadPriority(thread) == THREAD_PRIORITY_LOWEST)
+            ids.push_back(entry.th32ThreadID);
+        CloseHandle(thread);
+    }
+    return ids;
+}
+
+// The one animation thread, opened for waiting on; null (and a test failure) unless exactly one runs.
+HANDLE OpenAnimationThread()
+{
+    const std::vector<DWORD> ids = LowestPriorityThreads();
+    EXPECT_EQ(ids.size(), 1u) << "animation threads running";
+    return ids.size() == 1 ? OpenThread(SYNCHRONIZE, FALSE, ids[0]) : nullptr;
+}
+
+bool HasEnded(HANDLE thread)
+{
+    return thread && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+}
+
+class PictureExTest : public ::testing::Test {
+protected:
+    static constexpr int kControlId = 1023;
+
+    void SetUp() override
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+        wc.lpszClassName = "SkylarkPictureHost";
+        RegisterClassA(&wc);   // fails harmlessly from the second test on
+        m_host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(m_host, nullptr);
+        m_static = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, m_host,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), wc.hInstance,
+                                   nullptr);
+        ASSERT_NE(m_static, nullptr);
+        ASSERT_TRUE(m_picture.SubclassWindow(m_static));
+        PumpMessages();
+    }
+
+    void TearDown() override
+    {
+        if (IsWindow(m_host))
+            DestroyWindow(m_host);
+        PumpMessages();
+    }
+
+    SIZE WindowSize() const
+    {
+        RECT r = {};
+        GetWindowRect(m_static, &r);
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    }
+
+    COLORREF PixelAt(int x, int y) const
+    {
+        const HDC dc = GetDC(m_static);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(m_static, dc);
+        return c;
+    }
+
+    // Repaints now and tells whether the window shows `colour` at (x, y).
+    bool Shows(int x, int y, COLORREF colour)
+    {
+        return PumpUntil([&] { return Near(PixelAt(x, y), colour); });
+    }
+
+    HWND m_host = nullptr;
+    HWND m_static = nullptr;
+    CPictureEx m_picture;
+};
+
+// What a user sees of each kind of picture: the window takes the picture's size, shows the canvas
+// colour until Show, then the picture; only two or more frames start a thread.
+TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture)
+{
+    const HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96) << "the prefix is meant to run at 96 DPI";
+    ReleaseDC(nullptr, screen);
+
+    struct Case {
+        const char* name;
+        std::string file;   // loaded with LoadFromFile when set
+        Bytes bytes;        // else with LoadFromMemory
+        SIZE size;
+        POINT probe;        // where the shown picture has `colour`
+        COLORREF colour;
+        bool animates;
+    };
+    const Case cases[] = {
+        // 2540 x 1270 HIMETRIC, made by `convert -size 96x48 xc:red -density 96 -units PixelsPerInch`
+        {"jpeg", TestDataPath("red-96x48-96dpi.jpg"), {}, {96, 48}, {48, 24}, kPalette[kRed], false},
+        // One image smaller than the screen: the canvas keeps the logical screen size.
+        {"one-block gif", "", SolidGif(40, 30, {{5, 5, 10, 8, kBlue, 0}}), {40, 30}, {10, 9}, kPalette[kBlue],
+         false},
+        {"three-frame gif", "", SolidAnimation(50, 20, {kGreen, kBlue, kRed}, 50), {50, 20}, {25, 10},
+         kPalette[kGreen], true},
+        // Frames one and three load; the second, without image data, is dropped.
+        {"gif with a broken frame", "",
+         SolidGif(30, 30,
+                  {{0, 0, 30, 30, kWhite, 50}, {0, 0, 30, 30, kRed, 50, false}, {0, 0, 30, 30, kBlue, 50}}),
+         {30, 30}, {15, 15}, kPalette[kWhite], true},
+        // Only one frame loads: it is shown still, where its image lies.
+        {"gif with one loadable frame", "",
+         SolidGif(40, 40, {{0, 0, 40, 40, kRed, 50, false}, {10, 20, 20, 10, kGreen, 50}}), {40, 40}, {20, 25},
+         kPalette[kGreen], false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool loaded = c.file.empty() ? Load(m_picture, c.bytes) : m_picture.LoadFromFile(c.file);
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(WindowSize().cx, c.size.cx);
+        EXPECT_EQ(WindowSize().cy, c.size.cy);
+        EXPECT_TRUE(Shows(c.size.cx - 1, c.size.cy - 1, GetSysColor(COLOR_MENU)))
+            << std::hex << PixelAt(c.size.cx - 1, c.size.cy - 1);
+
+        m_picture.Show();
+        EXPECT_TRUE(Shows(c.probe.x, c.probe.y, c.colour)) << std::hex << PixelAt(c.probe.x, c.probe.y);
+        EXPECT_EQ(LowestPriorityThreads().size(), c.animates ? 1u : 0u);
+        m_picture.StopAnimation();
+        EXPECT_TRUE(LowestPriorityThreads().empty());
+    }
+}
+
+// Loads that fail. A file that cannot be read leaves a running animation running; data that is read
+// but not a picture empties the control.
+TEST_F(PictureExTest, FailedLoads)
+{
+    const Bytes animation = SolidAnimation(24, 24, {kRed, kGreen, kBlue}, 20);
+    char emptyFile[MAX_PATH];
+    ASSERT_NE(GetTempFileNameA(TempPath().c_str(), "pic", 0, emptyFile), 0u);   // made empty
+
+    struct Case {
+        const char* name;
+        std::string file;
+        Bytes bytes;
+        bool keepsAnimation;
+    };
+    const Case cases[] = {
+        {"missing file", TempPath() + "skylark-no-such-picture.gif", {}, true},
+        {"empty file", emptyFile, {}, true},
+        {"header and trailer only", "", SolidGif(24, 24, {}), false},
+        {"no frame decodes", "",
+         SolidGif(24, 24, {{0, 0, 24, 24, kRed, 20, false}, {0, 0, 24, 24, kGreen, 20, false}}), false},
+        {"single image that does not decode", "", SolidGif(24, 24, {{0, 0, 24, 24, kRed, 20, false}}), false},
+        {"not a picture", "", Bytes(100, 0x5A), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Load(m_picture, animation));
+        m_picture.Show();
+        const HANDLE before = OpenAnimationThread();
+
+        const bool loaded = c.file.empty() ? Load(m_picture, c.bytes) : m_picture.LoadFromFile(c.file);
+        EXPECT_FALSE(loaded);
+        if (c.keepsAnimation) {
+            EXPECT_FALSE(HasEnded(before));
+            EXPECT_EQ(WindowSize().cx, 24);
+        } else {
+            EXPECT_TRUE(HasEnded(before));
+            // Empty: Show has nothing to show and starts nothing.
+            m_picture.Show();
+            EXPECT_TRUE(LowestPriorityThreads().empty());
+        }
+        m_picture.StopAnimation();
+        CloseHandle(before);
+    }
+    DeleteFileA(emptyFile);
+}
+
+// The frames reach the window one after another, in file order, round and round.
+TEST_F(PictureExTest, AnimationCyclesThroughItsFramesInOrder)
+{
+    ASSERT_TRUE(Load(m_picture, SolidAnimation(32, 32, {kRed, kGreen, kBlue}, 15)));
+    m_picture.Show();
+
+    const COLORREF order[] = {kPalette[kRed], kPalette[kGreen], kPalette[kBlue]};
+    std::vector<int> seen;   // indices into `order`, one per change of colour
+    const bool cycled = PumpUntil([&] {
+        const COLORREF now = PixelAt(16, 16);
+        for (int i = 0; i < 3; ++i) {
+            if (Near(now, order[i]) && (seen.empty() || seen.back() != i))
+                seen.push_back(i);
+        }
+        return seen.size() >= 7;   // two whole rounds and back to the start
+    });
+    m_picture.StopAnimation();
+    ASSERT_TRUE(cycled) << seen.size() << " colour changes seen";
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i], (seen[i - 1] + 1) % 3) << "change " << i;
+}
+
+// A stop does not sit out the frame's delay, and the canvas keeps the frame that was on show.
+TEST_F(PictureExTest, StopDuringALongDelayReturnsPromptly)
+{
+    // The second frame stays a minute: a stop that waited for the delay could not pass for a prompt one.
+    ASSERT_TRUE(Load(m_picture, SolidGif(16, 16, {{0, 0, 16, 16, kBlue, 5}, {0, 0, 16, 16, kRed, 6000}})));
+    m_picture.Show();
+    ASSERT_TRUE(Shows(8, 8, kPalette[kRed]));
+    const HANDLE thread = OpenAnimationThread();
+
+    const DWORD start = GetTickCount();
+    m_picture.StopAnimation();
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    EXPECT_TRUE(HasEnded(thread));
+    CloseHandle(thread);
+
+    InvalidateRect(m_static, nullptr, TRUE);
+    EXPECT_TRUE(Shows(8, 8, kPalette[kRed]));
+    m_picture.Show();
+    EXPECT_EQ(LowestPriorityThreads().size(), 1u);
+}
+
+// Hooked in over the control's own procedure: sees the last message of the window.
+struct DestroyWatch {
+    static WNDPROC control;
+    static HANDLE thread;
+    static int ncdestroys;
+    static bool threadEndedFirst;
+
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        if (msg == WM_NCDESTROY) {
+            ++ncdestroys;
+            threadEndedFirst = IsWindow(hwnd) && HasEnded(thread);
+        }
+        return CallWindowProcA(control, hwnd, msg, wp, lp);
+    }
+};
+WNDPROC DestroyWatch::control = nullptr;
+HANDLE DestroyWatch::thread = nullptr;
+int DestroyWatch::ncdestroys = 0;
+bool DestroyWatch::threadEndedFirst = false;
+
+TEST_F(PictureExTest, DestroyingTheWindowEndsTheThreadBeforeTheWindowGoes)
+{
+    ASSERT_TRUE(Load(m_picture, SolidAnimation(16, 16, {kRed, kGreen}, 5)));
+    m_picture.Show();
+    ASSERT_TRUE(Shows(8, 8, kPalette[kRed]) || Shows(8, 8, kPalette[kGreen]));
+    DestroyWatch::thread = OpenAnimationThread();
+    ASSERT_NE(DestroyWatch::thread, nullptr);
+    DestroyWatch::control = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(m_static, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DestroyWatch::Proc)));
+
+    DestroyWindow(m_host);
+    EXPECT_EQ(DestroyWatch::ncdestroys, 1);
+    EXPECT_TRUE(DestroyWatch::threadEndedFirst);
+    CloseHandle(DestroyWatch::thread);
+}
+
+// Every picture the OLE loader makes shares one method table. The test swaps its Release for one that
+// notes whether the animation thread was still running: a frame released under a live thread is
+// one the thread may be drawing with.
+class ReleaseWatch {
+public:
+    ReleaseWatch()
+    {
+        IPicture* probe = nullptr;
+        const Bytes gif = SolidGif(2, 2, {{0, 0, 2, 2, kRed, 0}});
+        const MovableBlock block(gif);
+        IStream* stream = nullptr;
+        if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, &stream)))
+            return;
+        if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(gif.size()), FALSE, IID_IPicture,
+                                     reinterpret_cast<void**>(&probe)))) {
+            // Release comes third, after QueryInterface and AddRef.
+            m_slot = reinterpret_cast<Release_t*>(*reinterpret_cast<void***>(probe)) + 2;
+            s_original = Swap(&ReleaseWatch::Release);
+            probe->Release();
+        }
+        stream->Release();
+    }
+    ~ReleaseWatch()
+    {
+        if (m_slot)
+            Swap(s_original);
+        s_thread = nullptr;
+    }
+    ReleaseWatch(const ReleaseWatch&) = delete;
+    ReleaseWatch& operator=(const ReleaseWatch&) = delete;
+
+    bool Active() const { return m_slot != nullptr; }
+    // The animation thread that no picture may outlive; counts start again.
+    void Watch(HANDLE thread)
+    {
+        s_thread = thread;
+        s_releases = 0;
+        s_releasesWhileRunning = 0;
+    }
+    int Releases() const { return s_releases; }
+    int ReleasesWhileRunning() const { return s_releasesWhileRunning; }
+
+private:
+    using Release_t = ULONG(STDMETHODCALLTYPE*)(IPicture*);
+
+    static ULONG STDMETHODCALLTYPE Release(IPicture* self)
+    {
+        ++s_releases;
+        if (s_thread && !HasEnded(s_thread))
+            ++s_releasesWhileRunning;
+        return s_original(self);
+    }
+
+    Release_t Swap(Release_t with)
+    {
+        DWORD protect = 0;
+        VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &protect);
+        const Release_t was = *m_slot;
+        *m_slot = with;
+        VirtualProtect(m_slot, sizeof *m_slot, protect, &protect);
+        return was;
+    }
+
+    Release_t* m_slot = nullptr;
+    static Release_t s_original;
+    static HANDLE s_thread;
+    static int s_releases;
+    static int s_releasesWhileRunning;
+};
+ReleaseWatch::Release_t ReleaseWatch::s_original = nullptr;
+HANDLE ReleaseWatch::s_thread = nullptr;
+int ReleaseWatch::s_releases = 0;
+int ReleaseWatch::s_releasesWhileRunning = 0;
+
+TEST_F(PictureExTest, LoadingWhileAnimatingEndsTheOldThreadBeforeReleasingItsFrames)
+{
+    ReleaseWatch watch;
+    ASSERT_TRUE(watch.Active());
+    const Bytes frames = SolidAnimation(20, 20, {kRed, kGreen, kBlue}, 0);
+    ASSERT_TRUE(Load(m_picture, frames));
+    m_picture.Show();
+
+    struct Round {
+        const char* name;
+        Bytes next;
+        bool loads;
+    };
+    const Round rounds[] = {
+        {"same frames again", frames, true},
+        {"other frames", SolidAnimation(30, 10, {kBlue, kWhite}, 0), true},
+        {"a GIF that fails", SolidGif(20, 20, {}), false},
+    };
+    for (const Round& r : rounds) {
+        SCOPED_TRACE(r.name);
+        const HANDLE old = OpenAnimationThread();
+        ASSERT_NE(old, nullptr);
+        PumpMessages();
+        watch.Watch(old);
+        EXPECT_EQ(Load(m_picture, r.next), r.loads);
+        EXPECT_TRUE(HasEnded(old));
+        // The loader makes and drops references of its own too, all after the thread has gone.
+        EXPECT_GE(watch.Releases(), 2) << "the old frames";
+        EXPECT_EQ(watch.ReleasesWhileRunning(), 0);
+        watch.Watch(nullptr);
+        CloseHandle(old);
+        m_picture.Show();
+    }
+}
+
+}  // namespace
