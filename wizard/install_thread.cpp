@@ -95,14 +95,24 @@ public:
         ::PostMessageA(g_hSetupWnd, WM_APP_ARM_TIMER, id, ms);
     }
 
-    void ShowRefusal() override { AfxMessageBox("Driver not support Current OS type!", MB_OK); }
+    void ShowRefusal() override
+    {
+        StopFinishTimers();
+        AfxMessageBox("Driver not support Current OS type!", MB_OK);
+    }
 
     void ShowStartFailure(const std::string& packagePath, unsigned long error) override
     {
+        StopFinishTimers();
         AfxMessageBox("The driver package could not be started:\r\n" + packagePath + "\r\n\r\n" +
                           SystemErrorText(error),
                       MB_OK | MB_ICONSTOP);
     }
+
+    // A failed run must never reach the Finish page, not even while its message waits for the user:
+    // the dialog stops its timers first. Posted messages come before timer messages, so the
+    // fallback cannot slip in between.
+    static void StopFinishTimers() { ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, 0, 0); }
 
     void EndWizard(int exitCode) override { ::PostMessageA(g_hSetupWnd, WM_APP_END_WIZARD, exitCode, 0); }
 };

@@ -91,6 +91,11 @@ BOOL CSetupDlg::OnInitDialog()
 
     CreateFonts();
 
+    // The licence box paints dark grey on white with a brush of its own.
+    m_editLicense.SetBkColor(kLicenceBoxColour);
+    m_editLicense.SetTextColor(kTextColour);
+    m_editLicense.SetEditFont();
+
     if (!LoadLicenceText()) {
         // Never let the user accept a licence that was never shown. Destroying the window here ends
         // the modal run before the dialog is first shown; the quit code is the program's exit code.
@@ -100,6 +105,7 @@ BOOL CSetupDlg::OnInitDialog()
     }
 
     m_richLicense.SetFont(m_fontText.Get());
+    m_richLicense.SetSelectionRed();
     m_richLicense.SetWindowText(m_strLicense);
     m_richLicense.ShowWindow(SW_HIDE);
     // Replaces the licence box's own font: the licence shows in Verdana 10 pt.
@@ -109,6 +115,9 @@ BOOL CSetupDlg::OnInitDialog()
     g_hSetupWnd = m_hWnd;
     ShowPage();
 
+    // The animation runs from now on, shown or hidden; only the Installing page shows it.
+    if (m_picAnimation.LoadFromFile(g_strAppDir + "data\\zv_reset_animation.gif"))
+        m_picAnimation.Show();
     m_picAnimation.ShowWindow(SW_HIDE);
 
     CheckOsVersion();
@@ -223,6 +232,9 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     case WM_APP_ARM_TIMER:
         OnArmTimer(static_cast<UINT>(wp), static_cast<UINT>(lp));
         return 0;
+    case WM_APP_RUN_FAILED:
+        OnRunFailed();
+        return 0;
     case WM_APP_END_WIZARD:
         OnEndWizard(static_cast<int>(wp));
         return 0;
@@ -232,6 +244,8 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 
 void CSetupDlg::OnTimer(UINT_PTR id)
 {
+    if (m_runFailed)
+        return;
     if (id == IDT_FINISH) {
         ::KillTimer(m_hWnd, IDT_FINISH);
         ::KillTimer(m_hWnd, IDT_PROGRESS);
@@ -250,15 +264,21 @@ void CSetupDlg::OnTimer(UINT_PTR id)
 void CSetupDlg::OnArmTimer(UINT id, UINT period)
 {
     // The worker asks; timers belong to the window's own thread, armed in the order asked.
-    if (id == IDT_FINISH || id == IDT_PROGRESS)
+    if (!m_runFailed && (id == IDT_FINISH || id == IDT_PROGRESS))
         ::SetTimer(m_hWnd, id, period, nullptr);
+}
+
+void CSetupDlg::OnRunFailed()
+{
+    m_runFailed = true;
+    ::KillTimer(m_hWnd, IDT_FINISH);
+    ::KillTimer(m_hWnd, IDT_PROGRESS);
 }
 
 void CSetupDlg::OnEndWizard(int exitCode)
 {
     // A run that failed ends the wizard without its Finish page.
-    ::KillTimer(m_hWnd, IDT_FINISH);
-    ::KillTimer(m_hWnd, IDT_PROGRESS);
+    OnRunFailed();
     ::PostQuitMessage(exitCode);
 }
 

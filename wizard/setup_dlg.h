@@ -3,7 +3,10 @@
 
 #include "controls.h"
 #include "dialog.h"
+#include "edit_ex.h"
 #include "gdi.h"
+#include "picture_ex.h"
+#include "rich_edit_gs.h"
 
 #include <string>
 
@@ -28,6 +31,7 @@ private:
     void OnQuit();
     void OnTimer(UINT_PTR id);
     void OnArmTimer(UINT id, UINT period);
+    void OnRunFailed();
     void OnEndWizard(int exitCode);
 
     // Appearance
@@ -59,16 +63,18 @@ private:
     CStatic m_stFinishText;
     CStatic m_stWelcomeLabel;
     CStatic m_stInstalling;
-    CEdit m_editLicense;
+    CEditEx m_editLicense;
     CStatic m_stTitle;
     std::string m_strLicense;
     CProgressCtrl m_progress;
     CFont m_fontText;
     CFont m_fontHeading;
     CFont m_fontLicense;
-    CStatic m_picAnimation;
-    CRichEditCtrl m_richLicense;
+    CPictureEx m_picAnimation;
+    CRichEditCtrlGS m_richLicense;
 
     // The background picture's absence is reported once; every erase would report it again.
     bool m_backgroundFailureReported = false;
+    // Set when the run has failed: from then on the Finish page never comes.
+    bool m_runFailed = false;
 };

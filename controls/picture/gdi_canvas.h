@@ -2,10 +2,7 @@
 // The frame loop's canvas over GDI: frames are rendered into the control's memory canvas, and the
 // window repaints itself from it.
 
-// Before any Windows header: user32's FrameRect function hides the loop's FrameRect type from there
-// on, which is then named as `struct FrameRect`.
 #include "frame_loop.h"
-
 #include "gif_frame.h"
 #include "memory_canvas.h"
 
@@ -20,11 +17,11 @@ public:
     GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background,
               const std::vector<GifFrame>& frames);
 
-    bool RenderFrame(size_t index, const struct FrameRect& rect) override;
+    bool RenderFrame(size_t index, const CanvasRect& rect) override;
     void Invalidate() override;
-    void FillBackground(const struct FrameRect& rect) override;
-    void SaveUnder(const struct FrameRect& rect) override;
-    void RestoreSaved(const struct FrameRect& rect) override;
+    void FillBackground(const CanvasRect& rect) override;
+    void SaveUnder(const CanvasRect& rect) override;
+    void RestoreSaved(const CanvasRect& rect) override;
     bool HasSaved() const override;
 
 private:

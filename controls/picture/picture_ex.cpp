@@ -1,8 +1,6 @@
-// First, for the loop's FrameRect type (see gdi_canvas.h).
-#include "gdi_canvas.h"
-
 #include "picture_ex.h"
 
+#include "gdi_canvas.h"
 #include "global_memory.h"
 #include "ole_picture.h"
 
@@ -289,7 +287,7 @@ void CPictureEx::RunAnimation()
 {
     GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames);
     EventStopSignal stop(m_stopEvent.Get(), m_stopRequested);
-    struct FrameRect whole;
+    CanvasRect whole;
     whole.width = m_width;
     whole.height = m_height;
     ::RunAnimation(MakeFrameRecords(m_frames), whole, m_frameIndex, canvas, stop);

@@ -22,7 +22,7 @@ struct TestFrame {
 
 using Grid = std::vector<std::string>;
 
-std::string RectText(const FrameRect& r) {
+std::string RectText(const CanvasRect& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) + "," +
            std::to_string(r.height);
 }
@@ -42,13 +42,13 @@ public:
         m_waits = 0;
         log.clear();
         shown.clear();
-        FrameRect whole;
+        CanvasRect whole;
         whole.width = m_width;
         whole.height = m_height;
         RunAnimation(MakeFrameRecords(m_frames), whole, frameIndex, *this, *this);
     }
 
-    bool RenderFrame(size_t index, const FrameRect& rect) override {
+    bool RenderFrame(size_t index, const CanvasRect& rect) override {
         log.push_back("render " + std::to_string(index));
         if (++m_renders == stopDuringRender)
             m_stopped = true;
@@ -62,11 +62,11 @@ public:
         return true;
     }
     void Invalidate() override { log.push_back("invalidate"); }
-    void FillBackground(const FrameRect& rect) override {
+    void FillBackground(const CanvasRect& rect) override {
         log.push_back("fill " + RectText(rect));
         Paint(rect, kBackground);
     }
-    void SaveUnder(const FrameRect& rect) override {
+    void SaveUnder(const CanvasRect& rect) override {
         log.push_back("save " + RectText(rect));
         if (saveFails)
             return;
@@ -75,7 +75,7 @@ public:
             m_saved.push_back(grid.at(rect.top + y).substr(rect.left, rect.width));
         m_hasSaved = true;
     }
-    void RestoreSaved(const FrameRect& rect) override {
+    void RestoreSaved(const CanvasRect& rect) override {
         log.push_back("restore " + RectText(rect));
         ASSERT_TRUE(m_hasSaved);
         for (int32_t y = 0; y < rect.height; ++y)
@@ -109,7 +109,7 @@ public:
     bool saveFails = false;
 
 private:
-    void Paint(const FrameRect& rect, char colour) {
+    void Paint(const CanvasRect& rect, char colour) {
         for (int32_t y = 0; y < rect.height; ++y)
             grid.at(rect.top + y).replace(rect.left, rect.width, rect.width, colour);
     }

@@ -7,8 +7,8 @@ namespace {
 constexpr int32_t kShortestHonouredDelay = 5;
 constexpr unsigned kShortDelayWaitMs = 100;
 
-FrameRect RectOf(const FrameRecord& frame) {
-    FrameRect rect;
+CanvasRect RectOf(const FrameRecord& frame) {
+    CanvasRect rect;
     rect.left = frame.left;
     rect.top = frame.top;
     rect.width = frame.width;
@@ -33,7 +33,7 @@ unsigned FrameWaitMs(int32_t delay) {
     return ms < kMaxFrameWaitMs ? static_cast<unsigned>(ms) : kMaxFrameWaitMs;
 }
 
-void RunAnimation(const std::vector<FrameRecord>& frames, const FrameRect& canvasRect,
+void RunAnimation(const std::vector<FrameRecord>& frames, const CanvasRect& canvasRect,
                   uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop) {
     if (frames.empty())
         return;
@@ -45,7 +45,7 @@ void RunAnimation(const std::vector<FrameRecord>& frames, const FrameRect& canva
 
     while (!stop.StopRequested()) {
         const FrameRecord& frame = frames[frameIndex];
-        const FrameRect rect = RectOf(frame);
+        const CanvasRect rect = RectOf(frame);
         if (frame.disposal == kDisposeToPrevious)
             canvas.SaveUnder(rect);
         if (canvas.RenderFrame(frameIndex, rect))

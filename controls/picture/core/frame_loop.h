@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-struct FrameRect {
+struct CanvasRect {
     int32_t left = 0;
     int32_t top = 0;
     int32_t width = 0;
@@ -52,15 +52,15 @@ public:
     virtual ~AnimationCanvas() = default;
 
     // Draws frame `index` scaled into `rect`; true when it was drawn.
-    virtual bool RenderFrame(size_t index, const FrameRect& rect) = 0;
+    virtual bool RenderFrame(size_t index, const CanvasRect& rect) = 0;
     // Asks the window to repaint from the canvas, without erasing.
     virtual void Invalidate() = 0;
-    virtual void FillBackground(const FrameRect& rect) = 0;
+    virtual void FillBackground(const CanvasRect& rect) = 0;
     // Creates the save canvas, the size of `rect`, and copies the canvas under `rect` into it.
     // When that cannot be done nothing is saved and HasSaved() stays false.
-    virtual void SaveUnder(const FrameRect& rect) = 0;
+    virtual void SaveUnder(const CanvasRect& rect) = 0;
     // Copies the save canvas back into `rect` and deletes it.
-    virtual void RestoreSaved(const FrameRect& rect) = 0;
+    virtual void RestoreSaved(const CanvasRect& rect) = 0;
     // The save canvas outlives a stop, so the next run can finish the restore.
     virtual bool HasSaved() const = 0;
 };
@@ -85,5 +85,5 @@ inline bool ShouldAnimate(size_t frameCount) { return frameCount >= 2; }
 // Runs until `stop` asks it to end. `frameIndex` is the control's m_frameIndex: it names the frame on
 // show and survives a stop, so a later run first finishes that frame's disposal and then draws it anew.
 // `canvasRect` is the whole canvas, filled with the background when the frames wrap around.
-void RunAnimation(const std::vector<FrameRecord>& frames, const FrameRect& canvasRect,
+void RunAnimation(const std::vector<FrameRecord>& frames, const CanvasRect& canvasRect,
                   uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop);
