@@ -1,10 +1,12 @@
 // Walks the wizard through its four pages as a user would and saves a picture of each:
-//   walkthrough DIST_DIR OUT_DIR
-// scripts/run uses it where there is no display to show the window on.
+//   walkthrough DIST_DIR OUT_DIR [HOLD_SECONDS]
+// scripts/run uses it where there is no display to show the window on. With HOLD_SECONDS the
+// Installing page stays up that long (the package runs that much longer), for measurements.
 #include "resource.h"
 #include "wizard_harness.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -35,8 +37,8 @@ bool Capture(e2e::DrivenProcess& wizard, const std::string& outDir, const Page& 
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: walkthrough DIST_DIR OUT_DIR\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: walkthrough DIST_DIR OUT_DIR [HOLD_SECONDS]\n");
         return 2;
     }
     const std::string outDir = argv[2];
@@ -47,7 +49,9 @@ int main(int argc, char** argv)
     }
     e2e::DrivenProcess wizard;
     // The stand-in package runs long enough for the Installing page to be seen, then ends.
-    if (!wizard.Start(dist.ExePath(), "", {{"SKYLARK_STANDIN_SECONDS", "6"}}) ||
+    const int hold = argc == 4 ? std::atoi(argv[3]) : 0;
+    const std::string packageSeconds = std::to_string(6 + (hold > 0 ? hold : 0));
+    if (!wizard.Start(dist.ExePath(), "", {{"SKYLARK_STANDIN_SECONDS", packageSeconds}}) ||
         !wizard.WaitForDialogWith(IDC_TITLE)) {
         std::fprintf(stderr, "walkthrough: the wizard did not start\n");
         return 1;
