@@ -85,8 +85,7 @@ class WizardTest : public ::testing::Test {
 protected:
     // Starts the wizard from a fresh copy of dist, with the stand-in package running for
     // standInSeconds when the wizard starts it, and waits for its dialog.
-    void Start(const std::string& dist, const DistCopyOptions& options = {}, const char* standInSeconds = kLongRun,
-               bool expectDialog = true) {
+    void Start(const std::string& dist, const DistCopyOptions& options = {}, const char* standInSeconds = kLongRun) {
         Reset();
         m_copy = std::make_unique<DistCopy>(dist, options);
         ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
@@ -95,9 +94,7 @@ protected:
                                    {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
                                     {"SKYLARK_STANDIN_RECORD", m_record}}))
             << LastErrorText();
-        if (expectDialog) {
-            ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
-        }
+        ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window" << Unexpected();
     }
 
     // Ends what an earlier case of a table left, and makes ready for a new start.
@@ -126,8 +123,8 @@ protected:
     // Waits until the wizard shows page (or the bound passes) and then checks it whole.
     void ExpectPage(const PageView& page) {
         SCOPED_TRACE(page.name);
-        WaitUntil([&] { return Mismatches(page).empty() || !m_wizard->Running(); });
-        EXPECT_EQ(Mismatches(page), "") << "on the " << page.name << " page";
+        WaitUntil([&] { return Mismatches(page).empty() || !m_wizard->Running() || m_wizard->FindMessageBox(); });
+        ASSERT_EQ(Mismatches(page), "") << "on the " << page.name << " page" << Unexpected();
         if (page.focus) {
             WaitUntil([&] { return m_wizard->FocusId() == page.focus || !m_wizard->Running(); });
             EXPECT_EQ(m_wizard->FocusId(), page.focus) << "focus on the " << page.name << " page";
@@ -140,14 +137,24 @@ protected:
 
     bool OnPage(const PageView& page) const { return Mismatches(page).empty(); }
 
+    // What else the wizard shows or did, for a failure's message.
+    std::string Unexpected() const {
+        std::string out;
+        if (HWND box = m_wizard->FindMessageBox()) {
+            out += "\nmessage box: " + WindowText(GetDlgItem(box, kMessageBoxTextId));
+        }
+        if (!m_wizard->Running()) out += "\nthe wizard has ended";
+        return out;
+    }
+
     void GoToLicence() {
         m_wizard->Click(IDC_WELCOME_NEXT);
-        ExpectPage(kLicence);
+        ASSERT_NO_FATAL_FAILURE(ExpectPage(kLicence));
     }
     void GoToInstalling() {
-        GoToLicence();
+        ASSERT_NO_FATAL_FAILURE(GoToLicence());
         m_wizard->Click(IDC_ACCEPT);
-        ExpectPage(kInstalling);
+        ASSERT_NO_FATAL_FAILURE(ExpectPage(kInstalling));
     }
 
     DWORD ExitCode() {
@@ -167,13 +174,22 @@ protected:
     std::string m_record;
 };
 
+TEST(Dist, HoldsTheProgramAndEverythingItReads) {
+    const char* const files[] = {"Wi-FiSkylark.exe", "data\\License.txt", "data\\Skylark48.exe",
+                                 "data\\zv_reset_animation.gif", "data\\main96DPI.jpg", "data\\main125DPI.jpg",
+                                 "data\\main150DPI.jpg"};
+    for (const std::string& dist : {TestDist(), ShippedDist()}) {
+        for (const char* file : files) EXPECT_TRUE(FileExists(dist + "\\" + file)) << dist << "\\" << file;
+    }
+}
+
 TEST_F(WizardTest, EachPageShowsItsControlsAndFinishEndsWithZero) {
-    Start(TestDist());
+    ASSERT_NO_FATAL_FAILURE(Start(TestDist()));
     EXPECT_EQ(WindowText(m_wizard->Dialog()), "Wi-FiSkylark.exe");
-    ExpectPage(kWelcome);
-    GoToInstalling();
+    ASSERT_NO_FATAL_FAILURE(ExpectPage(kWelcome));
+    ASSERT_NO_FATAL_FAILURE(GoToInstalling());
     // The package outlives the test: only the fallback timer brings the Finish page.
-    ExpectPage(kFinish);
+    ASSERT_NO_FATAL_FAILURE(ExpectPage(kFinish));
     m_wizard->Click(IDC_FINISH);
     EXPECT_EQ(ExitCode(), 0u);
     EXPECT_EQ(CountLines(PackageStarts()), 1u);
@@ -193,27 +209,30 @@ TEST_F(WizardTest, CancelOnEachPageEndsWithZero) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.page);
-        Start(ShippedDist());
-        if (c.pagesForward == 1) GoToLicence();
-        if (c.pagesForward == 2) GoToInstalling();
+        ASSERT_NO_FATAL_FAILURE(Start(ShippedDist()));
+        if (c.pagesForward == 1) {
+            ASSERT_NO_FATAL_FAILURE(GoToLicence());
+        } else if (c.pagesForward == 2) {
+            ASSERT_NO_FATAL_FAILURE(GoToInstalling());
+        }
         m_wizard->Click(c.cancelId);
         EXPECT_EQ(ExitCode(), 0u);
     }
 }
 
 TEST_F(WizardTest, EscapeOnTheInstallingPageEndsWithZero) {
-    Start(ShippedDist());
-    GoToInstalling();
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist()));
+    ASSERT_NO_FATAL_FAILURE(GoToInstalling());
     m_wizard->PressKey(VK_ESCAPE);
     EXPECT_EQ(ExitCode(), 0u);
 }
 
 TEST_F(WizardTest, EnterMovesForwardOnlyFromAForwardButton) {
     // The shipped build: its Installing page stays until the package ends, whatever the test's pace.
-    Start(ShippedDist(), {}, "20");
-    ExpectPage(kWelcome);
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), {}, "20"));
+    ASSERT_NO_FATAL_FAILURE(ExpectPage(kWelcome));
     m_wizard->PressKey(VK_RETURN);
-    ExpectPage(kLicence);
+    ASSERT_NO_FATAL_FAILURE(ExpectPage(kLicence));
 
     // With the focus in the licence box, Enter neither accepts nor cancels.
     for (int i = 0; i < 8 && m_wizard->FocusId() != IDC_LICENSE_EDIT; ++i) {
@@ -235,7 +254,7 @@ TEST_F(WizardTest, EnterMovesForwardOnlyFromAForwardButton) {
     }
     ASSERT_EQ(m_wizard->FocusId(), IDC_ACCEPT);
     m_wizard->PressKey(VK_RETURN);
-    ExpectPage(kInstalling);
+    ASSERT_NO_FATAL_FAILURE(ExpectPage(kInstalling));
 
     // On the Installing page Enter does nothing: no second run, no end.
     m_wizard->PressKey(VK_RETURN);
@@ -245,7 +264,7 @@ TEST_F(WizardTest, EnterMovesForwardOnlyFromAForwardButton) {
     EXPECT_TRUE(m_wizard->Running());
 
     // When the package ends, the run brings the Finish page, where Enter finishes.
-    ExpectPage(kFinish);
+    ASSERT_NO_FATAL_FAILURE(ExpectPage(kFinish));
     EXPECT_EQ(CountLines(PackageStarts()), 1u) << PackageStarts();
     m_wizard->PressKey(VK_RETURN);
     EXPECT_EQ(ExitCode(), 0u);
@@ -268,11 +287,11 @@ TEST_F(WizardTest, LicenceBoxShowsTheFileText) {
         DistCopyOptions options;
         options.folderName = c.folderName;
         if (c.replacement) options.replaceFiles = {{"data\\License.txt", c.replacement}};
-        Start(ShippedDist(), options);
+        ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), options));
         std::string file;
         ASSERT_TRUE(ReadWholeFile(m_copy->Path("data\\License.txt"), file));
         ASSERT_FALSE(file.empty());
-        GoToLicence();
+        ASSERT_NO_FATAL_FAILURE(GoToLicence());
         EXPECT_EQ(m_wizard->Text(IDC_LICENSE_EDIT), ExpectedLicenceText(file));
         m_wizard->Click(IDC_LICENSE_CANCEL);
         EXPECT_EQ(ExitCode(), 0u);
