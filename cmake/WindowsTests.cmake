@@ -18,6 +18,12 @@ set(SKYLARK_WINE_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH "Where the Windows te
 # Off where Wine cannot run this tree's programs (a 32-bit tree on a kernel without 32-bit support):
 # the test programs are still built, so that they keep compiling, but not registered.
 option(SKYLARK_WINDOWS_TESTS "Register the Windows test programs with CTest" ON)
+# A 32-bit tree's programs need Wine's 32-bit loader and a 32-bit prefix.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(SKYLARK_WINE_ARCH win32)
+else()
+  set(SKYLARK_WINE_ARCH win64)
+endif()
 
 # skylark_windows_test(NAME n SOURCES ... [LIBS ...] [PREFIX name] [DPI n] [TIMEOUT s] [NO_TEST])
 # Builds gtest program n and registers it with CTest, to run in the Wine prefix
@@ -47,7 +53,7 @@ function(skylark_windows_test)
 
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME} --gtest_color=no)
   set_tests_properties(${ARG_NAME} PROPERTIES
-    ENVIRONMENT "SKYLARK_WINE_PREFIX=${SKYLARK_WINE_DIR}/${ARG_PREFIX};SKYLARK_WINE_DPI=${ARG_DPI}"
+    ENVIRONMENT "SKYLARK_WINE_PREFIX=${SKYLARK_WINE_DIR}/${ARG_PREFIX};SKYLARK_WINE_DPI=${ARG_DPI};SKYLARK_WINE_ARCH=${SKYLARK_WINE_ARCH}"
     RESOURCE_LOCK "wine-prefix-${ARG_PREFIX}"
     TIMEOUT ${ARG_TIMEOUT})
 endfunction()

@@ -3,14 +3,11 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build
 jobs=2
 
-# The shipped program is a 32-bit build. Wine runs it only on a kernel that runs 32-bit programs
-# natively; elsewhere (our build machines) the same sources built for 64-bit stand in under wine64.
-kernel_runs_32bit() {
-  local qemu=/proc/sys/fs/binfmt_misc/qemu-i386
-  if [ -e "$qemu" ] && head -n1 "$qemu" | grep -qx enabled; then
-    return 1   # an emulator answers for the kernel: too slow and too fragile to test with
-  fi
-  /usr/lib/wine/wine --version >/dev/null 2>&1
+# The shipped program is a 32-bit build. Wine's 32-bit loader is a 32-bit Linux program: where the
+# kernel does not run those, scripts/wine-prefix sets up a user-mode emulator for it. If neither
+# works, the same sources built for 64-bit stand in under wine64 (they are tested that way anyway).
+wine32_usable() {
+  SKYLARK_WINE_ARCH=win32 "$root/scripts/wine-prefix" "$build/win32/wine/dpi96" 96 >/dev/null 2>&1
 }
 
 # quietly NAME COMMAND...: runs a step with its output in build/logs/NAME.log, shown if it fails.
@@ -35,7 +32,7 @@ configure_windows() {
 # The shipped build: build/dist.
 build_shipped() {
   local tests=OFF
-  kernel_runs_32bit && tests=ON
+  wine32_usable && tests=ON
   quietly configure-win32 configure_windows "$build/win32" mingw-i686.cmake \
     -DSKYLARK_DIST_DIR="$build/dist" -DSKYLARK_WINDOWS_TESTS=$tests
   quietly build-win32 cmake --build "$build/win32" -j$jobs
