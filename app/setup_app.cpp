@@ -14,27 +14,69 @@ std::string g_strBkImage = "main96DPI.jpg";
 
 namespace {
 
-// The rich edit classes must exist before the dialog is created: its template holds a
-// "RichEdit20A" control. Loaded by full path, so that no copy beside the program is taken.
-void LoadRichEditLibrary()
+// LOAD_LIBRARY_SEARCH_SYSTEM32 of the Windows 8 SDK; the program is built against XP's headers.
+const DWORD kSearchSystem32 = 0x00000800;
+
+typedef BOOL(WINAPI* SetDefaultDllDirectoriesFn)(DWORD);
+typedef BOOL(WINAPI* SetDllDirectoryAFn)(LPCSTR);
+typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
+
+// A function of a library loaded at run time, or one that not every supported release exports.
+template <typename Fn>
+Fn FindFunction(HMODULE module, const char* name)
 {
-    const std::string system = SystemDirectory();
-    if (system.empty())
-        return;
-    ::LoadLibraryA((system + "\\riched32.dll").c_str());
-    ::LoadLibraryA((system + "\\riched20.dll").c_str());
+    if (!module)
+        return nullptr;
+    // Through a generic function pointer type: a cast between two unrelated ones draws a warning.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+// The program is run from a download folder, beside whatever else lies there: a DLL loaded by name
+// must come from the system folder. Windows 8 (and 7 or Vista with KB2533623) can say so for the
+// whole process; XP SP1 and later can at least take the current folder out of the search. Returns
+// whether the search is now the system folder only.
+bool RestrictDllSearch()
+{
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    if (const auto setDefault = FindFunction<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories")) {
+        if (setDefault(kSearchSystem32))
+            return true;
+    }
+    if (const auto setDirectory = FindFunction<SetDllDirectoryAFn>(kernel, "SetDllDirectoryA"))
+        setDirectory("");
+    return false;
+}
+
+// By full path. Where the search could not be restricted, the library's own imports are looked
+// for beside it (in the system folder) rather than beside the program.
+HMODULE LoadSystemLibrary(const std::string& systemDir, const char* name, bool searchRestricted)
+{
+    if (systemDir.empty())
+        return nullptr;
+    return ::LoadLibraryExA((systemDir + "\\" + name).c_str(), nullptr,
+                            searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace
 
 BOOL CSetupApp::InitInstance()
 {
-    INITCOMMONCONTROLSEX controls = {};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_WIN95_CLASSES;
-    ::InitCommonControlsEx(&controls);
+    const bool searchRestricted = RestrictDllSearch();
+    const std::string systemDir = SystemDirectory();
 
-    LoadRichEditLibrary();
+    // The common controls are not a Known DLL: imported, they would be looked for beside the
+    // program before anything here could run. The dialog's progress bar needs their classes.
+    const HMODULE commonControls = LoadSystemLibrary(systemDir, "comctl32.dll", searchRestricted);
+    if (const auto init = FindFunction<InitCommonControlsExFn>(commonControls, "InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX controls = {};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC = ICC_WIN95_CLASSES;
+        init(&controls);
+    }
+
+    // The dialog template holds a "RichEdit20A" control: its class must exist before the dialog.
+    LoadSystemLibrary(systemDir, "riched32.dll", searchRestricted);
+    LoadSystemLibrary(systemDir, "riched20.dll", searchRestricted);
 
     // Pictures (the background, the animation) are decoded by OLE on this thread.
     const HRESULT com = ::CoInitialize(nullptr);
