@@ -1,0 +1,547 @@
+// The fault matrix: the real Wi-FiSkylark.exe under the faults a user's machine brings, each case
+// driven as a user would (Next, Accept, OK on every message, Finish) until the program ends. For
+// every case: no crash, no hang, a message naming the file where the user must act, the exit code
+// that the README lists, no Finish page after a failure, and nothing new in the application folder.
+//
+// Each observed outcome is also written as a row of docs/robustness.md, to the file named by
+// SKYLARK_ROBUSTNESS_ROWS (tests/e2e/robustness_report.py puts the rows of every run together).
+// Cases named *ChineseCodePage* need Wine under a Chinese locale and run in a registration of
+// their own; the DLL-planting case needs WINEDLLOVERRIDES from its registration (CMakeLists.txt).
+#include "wizard_harness.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <vector>
+
+namespace e2e {
+namespace {
+
+// Started again as a child by the DLL-planting case, from the planted folder: it loads the DLLs
+// named in SKYLARK_LOAD_BY_NAME by name only, as a careless program would, and ends.
+const bool kCarelessLoaderChild = [] {
+    char names[512];
+    const DWORD n = GetEnvironmentVariableA("SKYLARK_LOAD_BY_NAME", names, sizeof names);
+    if (n == 0 || n >= sizeof names) return false;
+    std::istringstream list(names);
+    for (std::string name; std::getline(list, name, ';');) LoadLibraryA(name.c_str());
+    ExitProcess(0);
+}();
+
+// The shipped build, whose Finish fallback is 200 s: only the run brings the Finish page. The test
+// build's fallback fires after a few seconds.
+std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
+std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
+
+constexpr DWORD kCaseBoundMs = 240000;   // a case that has not ended by then hangs
+constexpr DWORD kRetryActionMs = 20000;  // a click that changed nothing is made again
+constexpr const char* kQuickRun = "1";   // seconds the stand-in package runs in most cases
+const char* const kPlantedNames[] = {"riched32.dll", "riched20.dll", "comctl32.dll"};
+
+enum class Page { Welcome, Licence, Installing, Finish };
+
+const char* PageName(Page page) {
+    switch (page) {
+    case Page::Welcome: return "Welcome";
+    case Page::Licence: return "Licence";
+    case Page::Installing: return "Installing";
+    case Page::Finish: return "Finish";
+    }
+    return "?";
+}
+
+std::string Recode(const std::string& text, UINT from, UINT to) {
+    if (text.empty()) return text;
+    const int wide = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &w[0], wide);
+    const int narrow = WideCharToMultiByte(to, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(narrow), '\0');
+    WideCharToMultiByte(to, 0, w.data(), wide, &out[0], narrow, nullptr, nullptr);
+    return out;
+}
+
+std::string Lower(std::string s) {
+    if (!s.empty()) CharLowerBuffA(&s[0], static_cast<DWORD>(s.size()));
+    return s;
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); !from.empty() && at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+// Every file and folder under dir (which ends in a backslash), with the sizes of the files.
+void ListTree(const std::string& dir, const std::string& relative, std::map<std::string, uint64_t>& out) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + relative + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out[relative + name + "\\"] = 0;
+            ListTree(dir, relative + name + "\\", out);
+        } else {
+            out[relative + name] = (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::map<std::string, uint64_t> ListTree(const std::string& dir) {
+    std::map<std::string, uint64_t> out;
+    ListTree(dir, "", out);
+    return out;
+}
+
+// Whether a process named exeName runs from under folder (which ends in a backslash).
+bool ProcessRunsUnder(const std::string& exeName, const std::string& folder) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        char image[MAX_PATH * 2];
+        DWORD size = sizeof image;
+        found = QueryFullProcessImageNameA(process, 0, image, &size) &&
+                Lower(std::string(image, size)).compare(0, folder.size(), Lower(folder)) == 0;
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+// Bytes that are no known format, the same in every run.
+std::string Garbage(size_t size) {
+    std::string bytes(size, '\0');
+    uint32_t state = 0x2545F491;
+    for (char& c : bytes) {
+        state = state * 1664525u + 1013904223u;
+        c = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+// The GIF cut off in the middle of the image data of its second frame.
+std::string TruncatedMidFrame(const std::string& gif) {
+    const auto* d = reinterpret_cast<const uint8_t*>(gif.data());
+    const size_t size = gif.size();
+    // Header: "GIF89a", screen width and height, +10 packed (bit 7: global table, bits 0-2: its size)
+    if (size < 13) return std::string();
+    size_t off = 13;
+    if (d[10] & 0x80) off += 3u << ((d[10] & 7) + 1);
+    // Walks sub-block chains: each size byte, then that many bytes, until a zero size.
+    auto skipChain = [&](size_t at) {
+        while (at < size && d[at] != 0) {
+            if (d[at] >= size - at) return size;
+            at += d[at] + 1u;
+        }
+        return at < size ? at + 1 : size;
+    };
+    int images = 0;
+    while (off < size) {
+        if (d[off] == 0x21 && size - off >= 2) {  // extension: 0x21, label, sub-blocks
+            off = skipChain(off + 2);
+        } else if (d[off] == 0x2C && size - off >= 10) {  // image descriptor: 10 bytes, +9 packed
+            const uint8_t packed = d[off + 9];
+            off += 10;
+            if (packed & 0x80) off += 3u << ((packed & 7) + 1);
+            if (off >= size) break;
+            const size_t dataStart = off + 1;  // after the LZW minimum code size
+            const size_t dataEnd = skipChain(dataStart);
+            if (++images == 2 && dataEnd < size) return gif.substr(0, dataStart + (dataEnd - dataStart) / 2);
+            off = dataEnd;
+        } else {
+            break;
+        }
+    }
+    return std::string();
+}
+
+// What the user saw and what the program left.
+struct Outcome {
+    std::vector<Page> pages;            // in the order they came
+    std::vector<std::string> messages;  // the text of each message box
+    bool ended = false;                 // false: still running at the bound, then ended by force
+    DWORD exitCode = 0;
+    bool packageRunningAtFinish = false;
+    std::vector<std::string> folderChanges;  // names added to, removed from or changed in the folder
+    bool Saw(Page page) const {
+        for (Page p : pages) {
+            if (p == page) return true;
+        }
+        return false;
+    }
+};
+
+// A user who clicks forward wherever the wizard lets them, answers each message with OK and
+// clicks Finish at the end. Step() looks at the screen once and acts at most once.
+class User {
+public:
+    explicit User(const std::string& appDir) : m_appDir(appDir) {}
+
+    bool Start(const std::string& exePath, const Environment& env) {
+        m_deadline = GetTickCount64() + kCaseBoundMs;
+        return m_wizard.Start(exePath, "", env);
+    }
+
+    // True once the program has ended (or been ended at the bound).
+    bool Step() {
+        if (m_done) return true;
+        if (!m_wizard.Running()) {
+            m_outcome.ended = m_wizard.WaitForExit(m_outcome.exitCode, 0);
+            return m_done = true;
+        }
+        if (GetTickCount64() >= m_deadline) {
+            DWORD ignored = 0;
+            m_wizard.WaitForExit(ignored, 0);  // ends it
+            return m_done = true;
+        }
+        // Nothing is clicked on a page while a message box is up: the page waits behind it.
+        if (HWND box = m_wizard.FindMessageBox()) {
+            if (m_answered.insert(box).second) {
+                m_outcome.messages.push_back(WindowText(GetDlgItem(box, kMessageBoxTextId)));
+            }
+            PressMessageBoxOk(box);
+            return false;
+        }
+        if (!m_wizard.WaitForDialogWith(IDC_TITLE, 0)) return false;
+        Page page;
+        if (!CurrentPage(page)) return false;
+        const ULONGLONG now = GetTickCount64();
+        if (m_outcome.pages.empty() || m_outcome.pages.back() != page) {
+            m_outcome.pages.push_back(page);
+            if (page == Page::Finish) m_outcome.packageRunningAtFinish = ProcessRunsUnder("Skylark48.exe", m_appDir);
+            m_lastAction = 0;
+        }
+        if (m_lastAction == 0 || now - m_lastAction >= kRetryActionMs) {
+            m_lastAction = now;
+            if (page == Page::Welcome) m_wizard.Click(IDC_WELCOME_NEXT);
+            if (page == Page::Licence) m_wizard.Click(IDC_ACCEPT);
+            if (page == Page::Finish) m_wizard.Click(IDC_FINISH);
+        }
+        return false;
+    }
+
+    Outcome& Result() { return m_outcome; }
+
+private:
+    bool CurrentPage(Page& page) const {
+        if (m_wizard.IsVisible(IDC_FINISH)) page = Page::Finish;
+        else if (m_wizard.IsVisible(IDC_INSTALL_CANCEL)) page = Page::Installing;
+        else if (m_wizard.IsVisible(IDC_ACCEPT)) page = Page::Licence;
+        else if (m_wizard.IsVisible(IDC_WELCOME_NEXT)) page = Page::Welcome;
+        else return false;
+        return true;
+    }
+
+    std::string m_appDir;
+    DrivenProcess m_wizard;
+    Outcome m_outcome;
+    std::set<HWND> m_answered;
+    ULONGLONG m_deadline = 0;
+    ULONGLONG m_lastAction = 0;
+    bool m_done = false;
+};
+
+// Runs users side by side until every program has ended.
+void RunAll(std::vector<User*> users) {
+    WaitUntil([&] {
+        bool all = true;
+        for (User* user : users) all = user->Step() && all;
+        return all;
+    }, kCaseBoundMs + 30000);
+}
+
+// What a case must show. A case that fails must name the file the user has to see to.
+struct Expected {
+    DWORD exitCode = 0;
+    const char* namedFile = nullptr;  // relative to the folder: a message must give its full path
+};
+
+Expected Completes() { return {}; }
+Expected CompletesAfterMessage(const char* file) { return {0, file}; }
+Expected FailsNaming(DWORD code, const char* file) { return {code, file}; }
+
+// Rows of docs/robustness.md, in the order the cases ran. Everything given is in the ANSI code
+// page, with the application folder's path spelt out; the row is UTF-8, with "<folder>" for it
+// (inside code spans, where Markdown shows it as it is).
+void ReportRow(const std::string& label, const Outcome& outcome, const std::string& appDir, const std::string& notes,
+               bool passed) {
+    char path[MAX_PATH * 2];
+    const DWORD n = GetEnvironmentVariableA("SKYLARK_ROBUSTNESS_ROWS", path, sizeof path);
+    if (n == 0 || n >= sizeof path) return;
+    std::string file = path;
+    if (file[0] == '/') file = WindowsPathFromUnix(file);
+
+    auto cell = [&](std::string text) {
+        ReplaceAll(text, appDir, "<folder>\\");
+        ReplaceAll(text, "\r\n", " ");
+        ReplaceAll(text, "|", "\\|");
+        return Recode(text, CP_ACP, CP_UTF8);
+    };
+    const std::string arrow = " \xE2\x86\x92 ";
+    std::string pages;
+    for (Page p : outcome.pages) pages += (pages.empty() ? "" : arrow) + PageName(p);
+    std::string messages;
+    for (const auto& m : outcome.messages) messages += (messages.empty() ? "" : "; ") + ("`" + cell(m) + "`");
+    std::string exit = "did not end";
+    if (outcome.ended) {
+        char code[16];
+        wsprintfA(code, outcome.exitCode > 0xFFFF ? "0x%08lX" : "%lu", outcome.exitCode);
+        exit = code;
+    }
+    const std::string row = "| " + cell(label) + " | " + (pages.empty() ? "none" : pages) + " | " +
+                            (messages.empty() ? "none" : messages) + " | " + exit + " | " +
+                            (outcome.folderChanges.empty() ? "yes" : "no") + " | " + cell(notes) + " | " +
+                            (passed ? "pass" : "**FAIL**") + " |\n";
+
+    static bool s_first = true;  // the first row of a run starts the file afresh
+    HANDLE out = CreateFileA(file.c_str(), s_first ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                             s_first ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    s_first = false;
+    if (out == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(out, row.data(), static_cast<DWORD>(row.size()), &written, nullptr);
+    CloseHandle(out);
+}
+
+class FaultMatrix : public ::testing::Test {
+protected:
+    // One case: a fresh copy of dist (with options), the user's run through it, the checks, a row.
+    void RunCase(const std::string& label, const std::string& dist, const DistCopyOptions& options,
+                 const Expected& expected, const char* standInSeconds = kQuickRun) {
+        auto copy = std::make_unique<DistCopy>(dist, options);
+        ASSERT_TRUE(copy->Ok()) << copy->Error();
+        Check(label, *copy, copy->AppDir(), expected, standInSeconds, 1);
+    }
+
+    // Starts `copies` wizards at once from appDir and checks each of them; returns the number of
+    // package starts.
+    size_t Check(const std::string& label, const DistCopy& copy, const std::string& appDir, const Expected& expected,
+                 const char* standInSeconds, int copies, const std::string& extraNotes = "") {
+        SCOPED_TRACE(label);
+        const std::string record = copy.Root() + "package-starts.txt";
+        const auto before = ListTree(appDir);
+        std::vector<std::unique_ptr<User>> users;
+        std::vector<User*> running;
+        for (int i = 0; i < copies; ++i) {
+            users.push_back(std::make_unique<User>(appDir));
+            EXPECT_TRUE(users.back()->Start(appDir + "Wi-FiSkylark.exe",
+                                            {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
+                                             {"SKYLARK_STANDIN_RECORD", record}}))
+                << LastErrorText();
+            running.push_back(users.back().get());
+        }
+        RunAll(running);
+        // A package still running is no change the wizard made; it is ended before the folder is read.
+        TerminateProcessesUnder(appDir + "data\\");
+        const auto after = ListTree(appDir);
+
+        // Every start of the package, from any copy, has the quoted command line.
+        std::string starts;
+        ReadWholeFile(record, starts);
+        const std::string commandLine = "\"" + appDir + "data\\Skylark48.exe\" /s";
+        size_t startCount = 0;
+        bool passed = true;
+        std::istringstream lines(starts);
+        for (std::string line; std::getline(lines, line); ++startCount) {
+            EXPECT_EQ(line, commandLine) << "the package's command line";
+            passed = passed && line == commandLine;
+        }
+
+        for (auto& user : users) {
+            Outcome& outcome = user->Result();
+            for (const auto& entry : after) {
+                const auto was = before.find(entry.first);
+                if (was == before.end()) outcome.folderChanges.push_back("added " + entry.first);
+                else if (was->second != entry.second) outcome.folderChanges.push_back("changed " + entry.first);
+            }
+            for (const auto& entry : before) {
+                if (!after.count(entry.first)) outcome.folderChanges.push_back("removed " + entry.first);
+            }
+            passed = Verify(outcome, appDir, expected) && passed;
+        }
+
+        std::string notes = extraNotes;
+        auto addNote = [&](const std::string& note) { notes += (notes.empty() ? "" : "; ") + note; };
+        if (copies > 1) addNote(std::to_string(copies) + " copies, each as shown");
+        addNote("package started " + std::to_string(startCount) + " time" + (startCount == 1 ? "" : "s"));
+        if (users.front()->Result().packageRunningAtFinish) addNote("package still running at Finish");
+        ReportRow(label, users.front()->Result(), appDir, notes, passed);
+        return startCount;
+    }
+
+    // The checks every case makes; false if any failed.
+    static bool Verify(const Outcome& outcome, const std::string& appDir, const Expected& expected) {
+        bool ok = true;
+        auto check = [&](bool good, const std::string& what) {
+            if (!good) ADD_FAILURE() << what;
+            ok = ok && good;
+        };
+        check(outcome.ended, "the wizard hung: still running after " + std::to_string(kCaseBoundMs) + " ms");
+        check(outcome.exitCode == expected.exitCode,
+              "exit code " + std::to_string(outcome.exitCode) + ", not " + std::to_string(expected.exitCode) +
+                  " (a crash shows as an exception code)");
+        if (expected.exitCode != 0) {
+            check(!outcome.Saw(Page::Finish), "a failed run showed the Finish page");
+        } else {
+            check(outcome.Saw(Page::Finish), "the wizard ended without its Finish page");
+        }
+        if (expected.namedFile) {
+            const std::string path = appDir + expected.namedFile;
+            bool named = false;
+            for (const auto& m : outcome.messages) named = named || m.find(path) != std::string::npos;
+            check(named && outcome.messages.size() == 1, "not one message naming " + path);
+        } else {
+            check(outcome.messages.empty(), "a message: " + (outcome.messages.empty() ? "" : outcome.messages.front()));
+        }
+        for (const auto& change : outcome.folderChanges) check(false, "application folder: " + change);
+        return ok;
+    }
+};
+
+struct DataFault {
+    const char* file;  // in data\ (the relative path)
+    Expected missing, empty, garbage;
+};
+
+TEST_F(FaultMatrix, EachDataFileMissingEmptyOrGarbage) {
+    // The test prefix reports 96 DPI: the 125 and 150 DPI pictures are not read at all there.
+    const DataFault faults[] = {
+        {"data\\License.txt", FailsNaming(3, "data\\License.txt"), Completes(), Completes()},
+        {"data\\main96DPI.jpg", CompletesAfterMessage("data\\main96DPI.jpg"), Completes(), Completes()},
+        {"data\\main125DPI.jpg", Completes(), Completes(), Completes()},
+        {"data\\main150DPI.jpg", Completes(), Completes(), Completes()},
+        {"data\\zv_reset_animation.gif", Completes(), Completes(), Completes()},
+        {"data\\Skylark48.exe", FailsNaming(2, "data\\Skylark48.exe"), FailsNaming(2, "data\\Skylark48.exe"),
+         FailsNaming(2, "data\\Skylark48.exe")},
+    };
+    for (const auto& fault : faults) {
+        const std::string name = std::string(fault.file).substr(5);
+        DistCopyOptions missing;
+        missing.removeFiles = {fault.file};
+        RunCase(name + " missing", ShippedDist(), missing, fault.missing);
+        DistCopyOptions empty;
+        empty.replaceFiles = {{fault.file, ""}};
+        RunCase(name + " empty", ShippedDist(), empty, fault.empty);
+        DistCopyOptions garbage;
+        garbage.replaceFiles = {{fault.file, Garbage(4096)}};
+        RunCase(name + " replaced by garbage", ShippedDist(), garbage, fault.garbage);
+    }
+}
+
+TEST_F(FaultMatrix, AnimationCutOffMidFrame) {
+    std::string gif;
+    ASSERT_TRUE(ReadWholeFile(ShippedDist() + "\\data\\zv_reset_animation.gif", gif));
+    const std::string cut = TruncatedMidFrame(gif);
+    ASSERT_FALSE(cut.empty()) << "the sample animation has no second frame to cut";
+    DistCopyOptions options;
+    options.replaceFiles = {{"data\\zv_reset_animation.gif", cut}};
+    RunCase("zv_reset_animation.gif cut off in its second frame", ShippedDist(), options, Completes());
+}
+
+TEST_F(FaultMatrix, PackageThatExitsAtOnce) {
+    RunCase("package exits at once", ShippedDist(), {}, Completes(), "0");
+}
+
+TEST_F(FaultMatrix, PackageThatOutlivesTheFallback) {
+    // The test build: its Finish fallback fires long before this package ends.
+    RunCase("package runs longer than the Finish fallback (test build)", TestDist(), {}, Completes(), "60");
+}
+
+TEST_F(FaultMatrix, FolderWithSpaces) {
+    DistCopyOptions options;
+    options.folderName = "Wi-Fi Skylark 48 Set-up";
+    auto copy = std::make_unique<DistCopy>(ShippedDist(), options);
+    ASSERT_TRUE(copy->Ok()) << copy->Error();
+    Check("application folder with spaces", *copy, copy->AppDir(), Completes(), kQuickRun, 1,
+          "command line `\"" + copy->Path("data\\Skylark48.exe") + "\" /s`");
+}
+
+TEST_F(FaultMatrix, PathCloseToMaxPath) {
+    auto copy = std::make_unique<DistCopy>(ShippedDist(), DistCopyOptions{});
+    ASSERT_TRUE(copy->Ok()) << copy->Error();
+    // Renamed so that the longest path the wizard opens, its animation, is MAX_PATH - 1 characters.
+    const std::string longest = "data\\zv_reset_animation.gif";
+    const size_t folderLength = MAX_PATH - 1 - longest.size() - copy->Root().size() - 1;
+    std::string folder;
+    while (folder.size() < folderLength) folder += "Skylark Set-up ";
+    folder.resize(folderLength);
+    folder.back() = 'x';  // a name does not end in a space
+    const std::string appDir = copy->Root() + folder + "\\";
+    ASSERT_TRUE(MoveFileA(copy->AppDir().c_str(), appDir.c_str())) << LastErrorText();
+    ASSERT_EQ((appDir + longest).size(), size_t(MAX_PATH - 1));
+    Check("folder path of " + std::to_string(appDir.size()) + " characters: the longest file path is MAX_PATH - 1",
+          *copy, appDir, Completes(), kQuickRun, 1);
+}
+
+TEST_F(FaultMatrix, TwoCopiesAtOnce) {
+    auto copy = std::make_unique<DistCopy>(ShippedDist(), DistCopyOptions{});
+    ASSERT_TRUE(copy->Ok()) << copy->Error();
+    EXPECT_EQ(Check("two copies started at once", *copy, copy->AppDir(), Completes(), kQuickRun, 2), 2u);
+}
+
+TEST_F(FaultMatrix, PlantedDllsAreNeverLoaded) {
+    std::string dll, self;
+    ASSERT_TRUE(ReadWholeFile(WindowsPathFromUnix(SKYLARK_PLANTED_DLL), dll));
+    char selfPath[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, selfPath, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
+    ASSERT_TRUE(ReadWholeFile(selfPath, self));
+
+    DistCopyOptions options;
+    std::string names, overrides;
+    for (const char* name : kPlantedNames) {
+        options.replaceFiles.push_back({name, dll});
+        names += (names.empty() ? "" : ";") + std::string(name);
+        overrides += (overrides.empty() ? "" : ",") + std::string(name).substr(0, std::string(name).find('.'));
+    }
+    auto copy = std::make_unique<DistCopy>(ShippedDist(), options);
+    ASSERT_TRUE(copy->Ok()) << copy->Error();
+    std::string label = "DLLs planted beside the program:";
+    for (const char* name : kPlantedNames) label += std::string(" ") + name;
+    // A marker the DLL leaves is a file added to the folder: the check of every case catches it.
+    Check(label, *copy, copy->AppDir(), Completes(), kQuickRun, 1, "no planted DLL loaded");
+
+    // The control: a program in the same folder that loads these names by name gets the planted
+    // copies. Without that, Wine took its own DLLs whatever the search, and the run above proves nothing.
+    const std::string loader = copy->Path("careless-loader.exe");
+    ASSERT_TRUE(WriteWholeFile(loader, self));
+    DrivenProcess careless;
+    ASSERT_TRUE(careless.Start(loader, "", {{"SKYLARK_LOAD_BY_NAME", names}})) << LastErrorText();
+    DWORD code = 0;
+    ASSERT_TRUE(careless.WaitForExit(code));
+    for (const char* name : kPlantedNames) {
+        EXPECT_TRUE(FileExists(copy->Path(name) + ".loaded"))
+            << name << " by name did not load the planted copy: is WINEDLLOVERRIDES=" << overrides
+            << "=n,b set for this test?";
+    }
+}
+
+TEST_F(FaultMatrix, NonAsciiFolderUnderChineseCodePage) {
+    ASSERT_EQ(GetACP(), 936u) << "Wine must run under a Chinese locale (LANG=zh_CN.UTF-8, made by scripts/bootstrap)";
+    // GBK: the first character's second byte is 0x5C, the value of a backslash.
+    DistCopyOptions options;
+    options.folderName = "\x9C\x5C\xCB\xAE \xCE\xDE\xCF\xDF\xCD\xF8\xBF\xA8\xC7\xFD\xB6\xAF";
+    auto copy = std::make_unique<DistCopy>(ShippedDist(), options);
+    ASSERT_TRUE(copy->Ok()) << copy->Error();
+    Check("non-ASCII folder \"" + options.folderName + "\" under ANSI code page 936 (a trail byte 0x5C)", *copy,
+          copy->AppDir(), Completes(), kQuickRun, 1);
+}
+
+}  // namespace
+}  // namespace e2e
