@@ -46,7 +46,8 @@ bool WalkProcesses(const ProcessVisitor& visit)
     return true;
 }
 
-std::string SystemErrorText(DWORD error)
+// The system's text for an error; an insert in it ("Bad EXE format for %1.") names `subject`.
+std::string SystemErrorText(DWORD error, const std::string& subject)
 {
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(
@@ -61,6 +62,8 @@ std::string SystemErrorText(DWORD error)
         result.pop_back();
     if (result.empty())
         result = "Error " + std::to_string(error) + ".";
+    for (size_t at = result.find("%1"); at != std::string::npos; at = result.find("%1", at + subject.size()))
+        result.replace(at, 2, subject);
     return result;
 }
 
@@ -105,7 +108,7 @@ public:
     {
         StopFinishTimers();
         AfxMessageBox("The driver package could not be started:\r\n" + packagePath + "\r\n\r\n" +
-                          SystemErrorText(error),
+                          SystemErrorText(error, packagePath),
                       MB_OK | MB_ICONSTOP);
     }
 
