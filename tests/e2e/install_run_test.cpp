@@ -1,0 +1,359 @@
+// The installation run of the real Wi-FiSkylark.exe under Wine: how the package is started, when
+// the Finish page comes, which Windows versions are refused, and how a failed run ends.
+#include "wizard_harness.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace e2e {
+namespace {
+
+// The shipped build waits 200 s before its fallback brings the Finish page, so there only the run
+// can bring it; the test build's fallback fires after SKYLARK_E2E_TEST_FALLBACK_MS.
+std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
+std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
+
+// Long enough after Accept that the test build's fallback would have fired, with room for a slow
+// machine.
+constexpr DWORD kPastTestFallbackMs = 2 * SKYLARK_E2E_TEST_FALLBACK_MS + 4000;
+
+constexpr const char* kLongRun = "600";  // seconds: the package outlives the test
+constexpr const char* kShortRun = "1";
+constexpr const char* kVersionKey = "Software\\Wine\\AppDefaults\\Wi-FiSkylark.exe";
+constexpr const char* kCaption = "Wi-FiSkylark";
+constexpr const char* kRefusal = "Driver not support Current OS type!";
+
+std::string FoldCase(const std::string& s) {
+    std::string folded = s;
+    if (!folded.empty()) CharLowerBuffA(&folded[0], static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+// Ids of the listed processes with this executable name (any letter case) whose image lies under
+// folder (which ends in a backslash).
+std::vector<DWORD> ProcessesNamed(const std::string& exeName, const std::string& folder) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        char image[MAX_PATH * 2];
+        DWORD size = sizeof image;
+        if (QueryFullProcessImageNameA(process, 0, image, &size) &&
+            FoldCase(std::string(image, size)).compare(0, folder.size(), FoldCase(folder)) == 0) {
+            ids.push_back(entry.th32ProcessID);
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
+
+bool IsListed(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool listed = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !listed; more = Process32Next(snapshot, &entry)) {
+        listed = entry.th32ProcessID == pid;
+    }
+    CloseHandle(snapshot);
+    return listed;
+}
+
+// Wine's reported Windows version for the wizard alone, for as long as the object lives.
+class ReportedVersion {
+public:
+    explicit ReportedVersion(const char* version) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kVersionKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+        m_ok = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                              static_cast<DWORD>(lstrlenA(version) + 1)) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    ~ReportedVersion() { Clear(); }
+    ReportedVersion(const ReportedVersion&) = delete;
+    ReportedVersion& operator=(const ReportedVersion&) = delete;
+    bool Ok() const { return m_ok; }
+
+    // Back to the prefix's own version (Windows 7), also after a run that was cut short. Other
+    // settings for the program stay.
+    static void Clear() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kVersionKey, "Version"); }
+
+private:
+    bool m_ok = false;
+};
+
+class InstallRunTest : public ::testing::Test {
+protected:
+    void SetUp() override { ReportedVersion::Clear(); }
+
+    // Starts the wizard from a fresh copy of dist, with the stand-in package running for
+    // standInSeconds when the wizard starts it, and waits for its window.
+    void Start(const std::string& dist, const char* standInSeconds, const DistCopyOptions& options = {}) {
+        m_wizard = std::make_unique<DrivenProcess>();
+        m_copy = std::make_unique<DistCopy>(dist, options);
+        ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
+        m_record = m_copy->Root() + "package-starts.txt";
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
+                                   {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
+                                    {"SKYLARK_STANDIN_RECORD", m_record}}))
+            << LastErrorText();
+        ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
+    }
+
+    // Welcome -> Licence -> Accept: the Installing page, with the run under way.
+    void Accept() {
+        ASSERT_TRUE(WaitUntil([&] { return m_wizard->IsVisible(IDC_WELCOME_NEXT) || !m_wizard->Running(); }));
+        m_wizard->Click(IDC_WELCOME_NEXT);
+        ASSERT_TRUE(WaitUntil([&] { return m_wizard->IsVisible(IDC_ACCEPT) || !m_wizard->Running(); }));
+        ASSERT_TRUE(m_wizard->Running());
+        m_wizard->Click(IDC_ACCEPT);
+        ASSERT_TRUE(WaitUntil([&] { return InstallingShown() || FinishShown() || !m_wizard->Running(); }));
+    }
+
+    bool InstallingShown() const {
+        return m_wizard->IsVisible(IDC_INSTALLING) && m_wizard->IsVisible(IDC_INSTALL_CANCEL) &&
+               !m_wizard->IsVisible(IDC_ACCEPT);
+    }
+    bool FinishShown() const {
+        return m_wizard->IsVisible(IDC_FINISH) || m_wizard->IsVisible(IDC_FINISH_TITLE) ||
+               m_wizard->IsVisible(IDC_FINISH_TEXT);
+    }
+
+    // Watches the wizard for ms, or until it ends; true as soon as its Finish page shows.
+    bool FinishShowsWithin(DWORD ms) const {
+        return WaitUntil([&] { return FinishShown() || !m_wizard->Running(); }, ms) && m_wizard->Running();
+    }
+
+    // A failed run, once its message is closed: the wizard ends with code and never shows Finish.
+    void ExpectEndsWithoutFinish(DWORD code) {
+        if (FinishShowsWithin(kWaitMs)) {
+            ADD_FAILURE() << "the Finish page showed after the message was closed";
+            return;  // a wizard on its Finish page would not end by itself
+        }
+        EXPECT_EQ(ExitCode(), code);
+    }
+
+    DWORD ExitCode() {
+        DWORD code = 0xBAD;
+        EXPECT_TRUE(m_wizard->WaitForExit(code)) << "the wizard did not end";
+        return code;
+    }
+
+    std::string PackageStarts() const {
+        std::string lines;
+        ReadWholeFile(m_record, lines);
+        return lines;
+    }
+
+    std::string PackagePath() const { return m_copy->Path("data\\Skylark48.exe"); }
+    std::string ExpectedCommandLine() const { return "\"" + PackagePath() + "\" /s\n"; }
+
+    // The package's process started by this wizard; 0 if it did not show within the bound.
+    DWORD WaitForPackageProcess() const {
+        DWORD pid = 0;
+        WaitUntil([&] {
+            const auto ids = ProcessesNamed("Skylark48.exe", m_copy->Root());
+            if (!ids.empty()) pid = ids.front();
+            return pid != 0 || !m_wizard->Running();
+        });
+        return pid;
+    }
+
+    // The message of a failed run; null if the wizard ended or showed its Finish page instead.
+    HWND WaitForRunMessage() const {
+        HWND box = nullptr;
+        WaitUntil([&] {
+            box = m_wizard->FindMessageBox();
+            return box || FinishShown() || !m_wizard->Running();
+        });
+        return box;
+    }
+
+    static std::string MessageText(HWND box) {
+        EXPECT_EQ(WindowText(box), kCaption);
+        return WindowText(GetDlgItem(box, kMessageBoxTextId));
+    }
+
+    std::unique_ptr<DistCopy> m_copy;  // outlives the processes, which it also ends if need be
+    std::unique_ptr<DrivenProcess> m_wizard;
+    std::string m_record;
+};
+
+TEST_F(InstallRunTest, PackageStartsQuotedAndFinishWaitsForItsEnd) {
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), "4"));
+    ASSERT_NO_FATAL_FAILURE(Accept());
+    const DWORD pid = WaitForPackageProcess();
+    ASSERT_NE(pid, 0u) << "the package never started; record: " << PackageStarts();
+    DrivenProcess package;
+    ASSERT_TRUE(package.Attach(pid)) << LastErrorText();
+
+    // Read the page before asking after the package: a Finish page seen while the package is still
+    // listed afterwards came too early.
+    bool finishTooEarly = false, installingLeft = false;
+    WaitUntil([&] {
+        const bool finish = FinishShown(), installing = InstallingShown();
+        if (!package.Running()) return true;
+        finishTooEarly = finishTooEarly || finish;
+        installingLeft = installingLeft || !installing;
+        return false;
+    });
+    EXPECT_FALSE(package.Running()) << "the package outlived the bound";
+    EXPECT_FALSE(finishTooEarly) << "the Finish page showed while the package was still running";
+    EXPECT_FALSE(installingLeft) << "the Installing page went away while the package was still running";
+
+    EXPECT_TRUE(WaitUntil([&] { return FinishShown() || !m_wizard->Running(); }))
+        << "no Finish page after the package ended";
+    EXPECT_TRUE(FinishShown()) << "the wizard ended without its Finish page";
+    m_wizard->Click(IDC_FINISH);
+    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
+}
+
+struct VersionCase {
+    const char* version;
+    const char* reported;  // what wine64 reports to a program without a supported-OS manifest
+};
+
+TEST_F(InstallRunTest, AcceptedVersionsRunThePackageToFinish) {
+    const VersionCase cases[] = {
+        {"winxp", "5.1"}, {"win2003", "5.2 server"}, {"vista", "6.0"}, {"win7", "6.1"},
+        {"win8", "6.2"},  {"win81", "6.2"},          {"win10", "6.2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.version) + ", reported as " + c.reported);
+        ReportedVersion version(c.version);
+        ASSERT_TRUE(version.Ok());
+        ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), kShortRun));
+        ASSERT_NO_FATAL_FAILURE(Accept());
+        if (HWND box = WaitForRunMessage()) {
+            ADD_FAILURE() << "the run failed with: " << MessageText(box);
+            continue;
+        }
+        EXPECT_TRUE(FinishShown()) << "no Finish page";
+        EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
+        m_wizard->Click(IDC_FINISH);
+        EXPECT_EQ(ExitCode(), 0u);
+    }
+}
+
+TEST_F(InstallRunTest, RefusedVersionsEndWithOneAndStartNothing) {
+    const VersionCase cases[] = {{"win2k", "5.0"}, {"nt40", "4.0"}, {"win98", "4.10 build 2222"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.version) + ", reported as " + c.reported);
+        ReportedVersion version(c.version);
+        ASSERT_TRUE(version.Ok());
+        ASSERT_NO_FATAL_FAILURE(Start(TestDist(), kShortRun));
+        ASSERT_NO_FATAL_FAILURE(Accept());
+        HWND box = WaitForRunMessage();
+        ASSERT_NE(box, nullptr) << "no message" << (FinishShown() ? "; the Finish page came instead" : "");
+        EXPECT_EQ(MessageText(box), kRefusal);
+
+        // The message waits for the user, and the fallback timer must not bring the Finish page
+        // behind it meanwhile.
+        EXPECT_FALSE(FinishShowsWithin(kPastTestFallbackMs)) << "the Finish page showed after a refusal";
+        EXPECT_TRUE(m_wizard->Running()) << "the wizard ended before the user closed the message";
+        PressMessageBoxOk(box);
+        ExpectEndsWithoutFinish(1u);
+        EXPECT_EQ(PackageStarts(), "") << "the package was started";
+    }
+}
+
+struct StartFailureCase {
+    const char* label;
+    bool folderInItsPlace;
+};
+
+TEST_F(InstallRunTest, PackageThatCannotStartIsNamedAndEndsWithTwo) {
+    const StartFailureCase cases[] = {{"missing", false}, {"a folder in its place", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        DistCopyOptions options;
+        options.removeFiles = {"data\\Skylark48.exe"};
+        ASSERT_NO_FATAL_FAILURE(Start(TestDist(), kShortRun, options));
+        if (c.folderInItsPlace) {
+            ASSERT_TRUE(CreateDirectoryA(PackagePath().c_str(), nullptr)) << LastErrorText();
+        }
+        ASSERT_NO_FATAL_FAILURE(Accept());
+        HWND box = WaitForRunMessage();
+        ASSERT_NE(box, nullptr) << "no message" << (FinishShown() ? "; the Finish page came instead" : "");
+        const std::string text = MessageText(box);
+        EXPECT_NE(FoldCase(text).find(FoldCase(PackagePath())), std::string::npos)
+            << "message: " << text << "\npackage: " << PackagePath();
+
+        EXPECT_FALSE(FinishShowsWithin(kPastTestFallbackMs)) << "the Finish page showed after a failed start";
+        EXPECT_TRUE(m_wizard->Running()) << "the wizard ended before the user closed the message";
+        PressMessageBoxOk(box);
+        ExpectEndsWithoutFinish(2u);
+    }
+}
+
+TEST_F(InstallRunTest, FolderWithSpacesNeverRunsAProgramAtItsPrefix) {
+    DistCopyOptions options;
+    options.folderName = "dir with space";
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), "4", options));
+    // Where an unquoted "<parent>\dir with space\data\Skylark48.exe /s" would lead Windows first.
+    const std::string planted = m_copy->Root() + "dir.exe";
+    ASSERT_TRUE(CopyFileA(PackagePath().c_str(), planted.c_str(), FALSE)) << LastErrorText();
+
+    ASSERT_NO_FATAL_FAILURE(Accept());
+    bool plantedRan = false;
+    const bool ended = WaitUntil([&] {
+        plantedRan = plantedRan || !ProcessesNamed("dir.exe", m_copy->Root()).empty();
+        return FinishShown() || !m_wizard->Running();
+    });
+    EXPECT_TRUE(ended && FinishShown()) << "no Finish page";
+    EXPECT_FALSE(plantedRan) << "the program planted at " << planted << " was run";
+    EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
+    m_wizard->Click(IDC_FINISH);
+    EXPECT_EQ(ExitCode(), 0u);
+
+    // The trap is real: the unquoted command line, started as Windows would parse it, runs the
+    // planted program (this is what the check above would have seen).
+    std::string unquoted = PackagePath() + " /s";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &unquoted[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        << LastErrorText();
+    char image[MAX_PATH * 2];
+    DWORD size = sizeof image;
+    const bool named = QueryFullProcessImageNameA(pi.hProcess, 0, image, &size) != FALSE;
+    TerminateProcess(pi.hProcess, 0);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_TRUE(named) << LastErrorText();
+    EXPECT_EQ(FoldCase(std::string(image, size)), FoldCase(planted))
+        << "the unquoted line did not lead to the planted program: the check above proves nothing here";
+}
+
+TEST_F(InstallRunTest, CancelWhileThePackageRunsEndsWithZeroAndLeavesItRunning) {
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), kLongRun));
+    ASSERT_NO_FATAL_FAILURE(Accept());
+    const DWORD pid = WaitForPackageProcess();
+    ASSERT_NE(pid, 0u) << "the package never started";
+    ASSERT_TRUE(InstallingShown());
+    m_wizard->Click(IDC_INSTALL_CANCEL);
+    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_TRUE(IsListed(pid)) << "the package ended with the wizard";
+    const std::string starts = PackageStarts();
+    EXPECT_EQ(std::count(starts.begin(), starts.end(), '\n'), 1) << "not one start: " << starts;
+}
+
+}  // namespace
+}  // namespace e2e
