@@ -442,8 +442,12 @@ protected:
         ASSERT_TRUE(m_wizard->Settle(IDC_LICENSE_EDIT));
     }
 
-    // Ends the package, so that the run brings the Finish page.
-    void EndPackage() { TerminateProcessesUnder(m_copy->Path("data\\")); }
+    // Ends the package, so that the run brings the Finish page. The Installing page shows before
+    // the package has started: a package not yet there would run on, and Finish would not come.
+    void EndPackage() {
+        ASSERT_TRUE(WaitUntil([&] { return TerminateProcessesUnder(m_copy->Path("data\\")) > 0; }))
+            << "the package never ran";
+    }
 
     std::vector<RECT> VisibleControlRects() const {
         std::vector<RECT> rects;
@@ -605,7 +609,7 @@ TEST_F(AppearanceTest, LabelsDrawOnlyTheirTextInTheirColour) {
                 m_wizard->Click(IDC_ACCEPT);
                 WaitForPage(IDC_INSTALL_CANCEL);
             } else {
-                EndPackage();
+                ASSERT_NO_FATAL_FAILURE(EndPackage());
                 WaitForPage(IDC_FINISH);
             }
         }
@@ -817,7 +821,7 @@ TEST_F(AppearanceTest, RichEditStaysHiddenOnEveryPage) {
         ASSERT_TRUE(m_wizard->Exists(IDC_LICENSE_RICHEDIT));
         EXPECT_FALSE(m_wizard->IsVisible(IDC_LICENSE_RICHEDIT));
         if (page.forwardId) m_wizard->Click(page.forwardId);
-        else EndPackage();
+        else ASSERT_NO_FATAL_FAILURE(EndPackage());
     }
     EXPECT_EQ(ExitCode(), 0u);
 }

@@ -210,9 +210,10 @@ DistCopy::~DistCopy() {
     WaitUntil([&] { return RemoveTree(m_root.substr(0, m_root.size() - 1)); }, 10000);
 }
 
-void TerminateProcessesUnder(const std::string& folder) {
+int TerminateProcessesUnder(const std::string& folder) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    int ended = 0;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
@@ -220,12 +221,13 @@ void TerminateProcessesUnder(const std::string& folder) {
             continue;
         }
         if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
-            TerminateProcess(process, 0xDEAD);
+            if (TerminateProcess(process, 0xDEAD)) ++ended;
             WaitForSingleObject(process, 10000);
             CloseHandle(process);
         }
     }
     CloseHandle(snapshot);
+    return ended;
 }
 
 COLORREF ClientSnapshot::At(int x, int y) const {

@@ -64,8 +64,9 @@ private:
     std::string m_root, m_appDir, m_error;
 };
 
-// Ends every process whose executable lies under folder (which ends in a backslash).
-void TerminateProcessesUnder(const std::string& folder);
+// Ends every process whose executable lies under folder (which ends in a backslash); returns how
+// many it ended.
+int TerminateProcessesUnder(const std::string& folder);
 
 struct ClientSnapshot {
     int width = 0, height = 0;
