@@ -124,40 +124,6 @@ std::vector<HWND> VisibleControls(HWND dialog) {
 
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
-// The screen's pixels under rect (screen coordinates), 0x00BBGGRR as ClientSnapshot::At gives them.
-ClientSnapshot CaptureScreen(const RECT& rect) {
-    ClientSnapshot shot;
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return shot;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory && bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) {
-            GdiFlush();
-            const auto* p = static_cast<const uint32_t*>(bits);
-            shot.width = width;
-            shot.height = height;
-            shot.pixels.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
-            for (auto& pixel : shot.pixels) pixel &= 0x00FFFFFF;
-        }
-        SelectObject(memory, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
-}
-
 // The part of a snapshot under rect (the snapshot's coordinates), as a snapshot of its own.
 ClientSnapshot Crop(const ClientSnapshot& shot, const RECT& rect) {
     ClientSnapshot part;
@@ -490,12 +456,6 @@ protected:
         WaitForPage(IDC_FINISH);
     }
 
-    DWORD ExitCode() {
-        DWORD code = 0xBAD;
-        EXPECT_TRUE(m_wizard->WaitForExit(code)) << "the wizard did not end";
-        return code;
-    }
-
     const DisplayClass* m_class = nullptr;
     std::unique_ptr<DistCopy> m_copy;   // outlives the process, which it also ends if need be
     std::unique_ptr<DrivenProcess> m_wizard;
@@ -578,7 +538,7 @@ TEST_F(AppearanceTest, BackgroundIsTheClassPictureStretchedOverTheWholeWindow) {
             }
         }
         m_wizard->Click(IDC_LICENSE_CANCEL);
-        EXPECT_EQ(ExitCode(), 0u);
+        EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     }
 }
 
@@ -638,7 +598,7 @@ TEST_F(AppearanceTest, LabelsDrawOnlyTheirTextInTheirColour) {
         EXPECT_GT(check.background, check.pixels / 2) << "of " << check.pixels << " pixels";
     }
     m_wizard->Click(IDC_FINISH);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 struct HitCase {
@@ -683,7 +643,7 @@ TEST_F(AppearanceTest, HitTestAnswersCaptionOnBackgroundAndLabelsClientOnButtons
         EXPECT_EQ(answer.answeredBy, expectedAnswerer);
     }
     m_wizard->Click(IDC_LICENSE_CANCEL);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 struct DragCase {
@@ -722,7 +682,7 @@ TEST_F(AppearanceTest, DragOnBackgroundOrLabelMovesTheWindowAButtonStillClicks) 
         EXPECT_EQ(after.right - after.left, m_class->width);
     }
     m_wizard->Click(IDC_LICENSE_CANCEL);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 // The stop icon is mostly red, which no other message box icon is.
@@ -772,7 +732,7 @@ TEST_F(AppearanceTest, MissingPictureIsReportedOnceAndTheWizardGoesOn) {
     RepaintAll(2);
     ASSERT_NO_FATAL_FAILURE(AssertNoMessageBoxFor(3000, "on the Finish page"));
     m_wizard->Click(IDC_FINISH);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 struct BadPictureCase {
@@ -799,7 +759,7 @@ TEST_F(AppearanceTest, UndecodablePictureShowsNoMessageAndTheWizardWorks) {
         WalkToFinish();
         ASSERT_NO_FATAL_FAILURE(AssertNoMessageBoxFor(500, "on the Finish page"));
         m_wizard->Click(IDC_FINISH);
-        EXPECT_EQ(ExitCode(), 0u);
+        EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     }
 }
 
@@ -823,7 +783,7 @@ TEST_F(AppearanceTest, RichEditStaysHiddenOnEveryPage) {
         if (page.forwardId) m_wizard->Click(page.forwardId);
         else ASSERT_NO_FATAL_FAILURE(EndPackage());
     }
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
@@ -882,7 +842,7 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
         }
     }
     m_wizard->Click(IDC_LICENSE_CANCEL);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 // The threads of a process that run at the lowest priority: the animation's, which is lowered so.
@@ -937,7 +897,7 @@ TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
     EXPECT_TRUE(m_wizard->IsVisible(IDC_INSTALL_CANCEL)) << "the Installing page has gone";
 
     m_wizard->Click(IDC_INSTALL_CANCEL);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 }  // namespace

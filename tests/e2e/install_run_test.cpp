@@ -146,20 +146,10 @@ protected:
             ADD_FAILURE() << "the Finish page showed after the message was closed";
             return;  // a wizard on its Finish page would not end by itself
         }
-        EXPECT_EQ(ExitCode(), code);
+        EXPECT_EQ(ExpectExit(*m_wizard), code);
     }
 
-    DWORD ExitCode() {
-        DWORD code = 0xBAD;
-        EXPECT_TRUE(m_wizard->WaitForExit(code)) << "the wizard did not end";
-        return code;
-    }
-
-    std::string PackageStarts() const {
-        std::string lines;
-        ReadWholeFile(m_record, lines);
-        return lines;
-    }
+    std::string PackageStarts() const { return FileText(m_record); }
 
     std::string PackagePath() const { return m_copy->Path("data\\Skylark48.exe"); }
     std::string ExpectedCommandLine() const { return "\"" + PackagePath() + "\" /s\n"; }
@@ -221,7 +211,7 @@ TEST_F(InstallRunTest, PackageStartsQuotedAndFinishWaitsForItsEnd) {
         << "no Finish page after the package ended";
     EXPECT_TRUE(FinishShown()) << "the wizard ended without its Finish page";
     m_wizard->Click(IDC_FINISH);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
 }
 
@@ -248,7 +238,7 @@ TEST_F(InstallRunTest, AcceptedVersionsRunThePackageToFinish) {
         EXPECT_TRUE(FinishShown()) << "no Finish page";
         EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
         m_wizard->Click(IDC_FINISH);
-        EXPECT_EQ(ExitCode(), 0u);
+        EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     }
 }
 
@@ -321,7 +311,7 @@ TEST_F(InstallRunTest, FolderWithSpacesNeverRunsAProgramAtItsPrefix) {
     EXPECT_FALSE(plantedRan) << "the program planted at " << planted << " was run";
     EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
     m_wizard->Click(IDC_FINISH);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 
     // The trap is real: the unquoted command line, started as Windows would parse it, runs the
     // planted program (this is what the check above would have seen).
@@ -349,7 +339,7 @@ TEST_F(InstallRunTest, CancelWhileThePackageRunsEndsWithZeroAndLeavesItRunning) 
     ASSERT_NE(pid, 0u) << "the package never started";
     ASSERT_TRUE(InstallingShown());
     m_wizard->Click(IDC_INSTALL_CANCEL);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     EXPECT_TRUE(IsListed(pid)) << "the package ended with the wizard";
     const std::string starts = PackageStarts();
     EXPECT_EQ(std::count(starts.begin(), starts.end(), '\n'), 1) << "not one start: " << starts;

@@ -1,5 +1,6 @@
 #include "wizard_harness.h"
 
+#include <gtest/gtest.h>
 #include <tlhelp32.h>
 
 #include <cstring>
@@ -146,6 +147,11 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string FileText(const std::string& path) {
+    std::string bytes;
+    return ReadWholeFile(path, bytes) ? bytes : std::string();
 }
 
 bool RemoveTree(const std::string& path) {
@@ -301,6 +307,12 @@ bool DrivenProcess::WaitForExit(DWORD& exitCode, DWORD timeoutMs) {
     return GetExitCodeProcess(m_pi.hProcess, &exitCode) != FALSE;
 }
 
+DWORD ExpectExit(DrivenProcess& process) {
+    DWORD code = 0xBAD;
+    EXPECT_TRUE(process.WaitForExit(code)) << "the program did not end";
+    return code;
+}
+
 HWND DrivenProcess::FindDialogWith(int markerId) const {
     return FindTopLevelDialog(Pid(), markerId);
 }
@@ -379,15 +391,10 @@ bool DrivenProcess::Settle(int editId) {
     });
 }
 
-ClientSnapshot DrivenProcess::CaptureClient() const {
+ClientSnapshot CaptureScreen(const RECT& rect) {
     ClientSnapshot shot;
-    RECT client;
-    if (!m_dialog || !GetClientRect(m_dialog, &client)) return shot;
-    POINT origin = {0, 0};
-    ClientToScreen(m_dialog, &origin);
-    const int width = client.right - client.left, height = client.bottom - client.top;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return shot;
-
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -401,7 +408,7 @@ ClientSnapshot DrivenProcess::CaptureClient() const {
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (memory && bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY)) {
+        if (BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) {
             GdiFlush();
             const auto* p = static_cast<const uint32_t*>(bits);
             shot.width = width;
@@ -415,6 +422,15 @@ ClientSnapshot DrivenProcess::CaptureClient() const {
     if (memory) DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return shot;
+}
+
+ClientSnapshot DrivenProcess::CaptureClient() const {
+    RECT client;
+    if (!m_dialog || !GetClientRect(m_dialog, &client)) return {};
+    POINT origin = {0, 0};
+    ClientToScreen(m_dialog, &origin);
+    OffsetRect(&client, origin.x, origin.y);
+    return CaptureScreen(client);
 }
 
 std::string WindowText(HWND window) {

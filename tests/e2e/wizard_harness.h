@@ -24,6 +24,7 @@ std::string WindowsPathFromUnix(const std::string& unixPath);
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+std::string FileText(const std::string& path);   // "" if it cannot be read (a record not yet written)
 bool RemoveTree(const std::string& path);   // a file, or a folder with everything in it
 std::string LastErrorText();
 
@@ -75,6 +76,9 @@ struct ClientSnapshot {
     bool SaveBmp(const std::string& path) const;
 };
 
+// The screen's pixels under rect (screen coordinates).
+ClientSnapshot CaptureScreen(const RECT& rect);
+
 // A program started by the test, with its windows. Ends the process if it is still running.
 class DrivenProcess {
 public:
@@ -125,6 +129,9 @@ private:
     HWND m_dialog = nullptr;
     int m_settleCount = 0;
 };
+
+// The process's exit code once it has ended; a test failure (and 0xBAD) if it does not end in time.
+DWORD ExpectExit(DrivenProcess& process);
 
 std::string WindowText(HWND window);  // by WM_GETTEXT, so that it works across processes
 std::string ClassName(HWND window);

@@ -157,17 +157,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(ExpectPage(kInstalling));
     }
 
-    DWORD ExitCode() {
-        DWORD code = 0xBAD;
-        EXPECT_TRUE(m_wizard->WaitForExit(code)) << "the wizard did not end";
-        return code;
-    }
-
-    std::string PackageStarts() const {
-        std::string lines;
-        ReadWholeFile(m_record, lines);
-        return lines;
-    }
+    std::string PackageStarts() const { return FileText(m_record); }
 
     std::unique_ptr<DistCopy> m_copy;  // outlives the process, which it also ends if need be
     std::unique_ptr<DrivenProcess> m_wizard;
@@ -191,7 +181,7 @@ TEST_F(WizardTest, EachPageShowsItsControlsAndFinishEndsWithZero) {
     // The package outlives the test: only the fallback timer brings the Finish page.
     ASSERT_NO_FATAL_FAILURE(ExpectPage(kFinish));
     m_wizard->Click(IDC_FINISH);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     EXPECT_EQ(CountLines(PackageStarts()), 1u);
 }
 
@@ -216,7 +206,7 @@ TEST_F(WizardTest, CancelOnEachPageEndsWithZero) {
             ASSERT_NO_FATAL_FAILURE(GoToInstalling());
         }
         m_wizard->Click(c.cancelId);
-        EXPECT_EQ(ExitCode(), 0u);
+        EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     }
 }
 
@@ -224,7 +214,7 @@ TEST_F(WizardTest, EscapeOnTheInstallingPageEndsWithZero) {
     ASSERT_NO_FATAL_FAILURE(Start(ShippedDist()));
     ASSERT_NO_FATAL_FAILURE(GoToInstalling());
     m_wizard->PressKey(VK_ESCAPE);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 TEST_F(WizardTest, EnterMovesForwardOnlyFromAForwardButton) {
@@ -267,7 +257,7 @@ TEST_F(WizardTest, EnterMovesForwardOnlyFromAForwardButton) {
     ASSERT_NO_FATAL_FAILURE(ExpectPage(kFinish));
     EXPECT_EQ(CountLines(PackageStarts()), 1u) << PackageStarts();
     m_wizard->PressKey(VK_RETURN);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
 struct LicenceCase {
@@ -294,7 +284,7 @@ TEST_F(WizardTest, LicenceBoxShowsTheFileText) {
         ASSERT_NO_FATAL_FAILURE(GoToLicence());
         EXPECT_EQ(m_wizard->Text(IDC_LICENSE_EDIT), ExpectedLicenceText(file));
         m_wizard->Click(IDC_LICENSE_CANCEL);
-        EXPECT_EQ(ExitCode(), 0u);
+        EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     }
 }
 
@@ -330,7 +320,7 @@ TEST_F(WizardTest, MissingLicenceIsNamedAndEndsWithThree) {
         EXPECT_NE(text.find(licence), std::string::npos) << "message: " << text << "\nfile: " << licence;
         EXPECT_EQ(m_wizard->FindDialogWith(IDC_TITLE), nullptr) << "a page is shown behind the message";
         PressMessageBoxOk(box);
-        EXPECT_EQ(ExitCode(), 3u);
+        EXPECT_EQ(ExpectExit(*m_wizard), 3u);
     }
 }
 
