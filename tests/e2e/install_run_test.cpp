@@ -341,7 +341,7 @@ TEST_F(InstallRunTest, CancelWhileThePackageRunsEndsWithZeroAndLeavesItRunning) 
     m_wizard->Click(IDC_INSTALL_CANCEL);
     EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     EXPECT_TRUE(IsListed(pid)) << "the package ended with the wizard";
-    const std::string starts = PackageStarts();
+    const std::string starts = FileTextOnceALineIsWritten(m_record);
     EXPECT_EQ(std::count(starts.begin(), starts.end(), '\n'), 1) << "not one start: " << starts;
 }
 

@@ -154,6 +154,12 @@ std::string FileText(const std::string& path) {
     return ReadWholeFile(path, bytes) ? bytes : std::string();
 }
 
+std::string FileTextOnceALineIsWritten(const std::string& path, DWORD timeoutMs) {
+    std::string text;
+    WaitUntil([&] { return (text = FileText(path)).find('\n') != std::string::npos; }, timeoutMs);
+    return text;
+}
+
 bool RemoveTree(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;

@@ -25,6 +25,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 std::string FileText(const std::string& path);   // "" if it cannot be read (a record not yet written)
+// The file's text once it holds a whole line, or what it holds when the wait runs out: a process is
+// listed, and may even outlive its starter, before its own code has run and written a record.
+std::string FileTextOnceALineIsWritten(const std::string& path, DWORD timeoutMs = 30000);
 bool RemoveTree(const std::string& path);   // a file, or a folder with everything in it
 std::string LastErrorText();
 

@@ -182,7 +182,7 @@ TEST_F(WizardTest, EachPageShowsItsControlsAndFinishEndsWithZero) {
     ASSERT_NO_FATAL_FAILURE(ExpectPage(kFinish));
     m_wizard->Click(IDC_FINISH);
     EXPECT_EQ(ExpectExit(*m_wizard), 0u);
-    EXPECT_EQ(CountLines(PackageStarts()), 1u);
+    EXPECT_EQ(CountLines(FileTextOnceALineIsWritten(m_record)), 1u);
 }
 
 struct CancelCase {
