@@ -1,6 +1,7 @@
 // The load path of an animated GIF (start, count, cut every frame) on a large file made at run
 // time with giflib, against a plain memcpy of the same bytes and against giflib's DGifSlurp.
 // Run: bench_gif [--benchmark_filter=...]; compare the bytes_per_second columns.
+#include "gif_support.h"
 #include "gif_walker.h"
 
 #include <benchmark/benchmark.h>
@@ -148,26 +149,12 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMicrosecond);
 
-struct MemoryReader {
-    const std::vector<uint8_t>* data;
-    size_t position;
-};
-
-int ReadFromMemory(GifFileType* gif, GifByteType* out, int wanted) {
-    auto* reader = static_cast<MemoryReader*>(gif->UserData);
-    const size_t left = reader->data->size() - reader->position;
-    const size_t n = size_t(wanted) < left ? size_t(wanted) : left;
-    std::memcpy(out, reader->data->data() + reader->position, n);
-    reader->position += n;
-    return int(n);
-}
-
 void BM_GiflibSlurp(benchmark::State& state) {
     const auto& gif = Animation();
     for (auto _ : state) {
-        MemoryReader reader = {&gif, 0};
+        gif_support::MemoryReader reader = {&gif, 0};
         int error = 0;
-        GifFileType* file = DGifOpen(&reader, ReadFromMemory, &error);
+        GifFileType* file = DGifOpen(&reader, gif_support::ReadFromMemory, &error);
         if (!file || DGifSlurp(file) != GIF_OK || file->ImageCount != kFrames) {
             state.SkipWithError("giflib failed");
         }

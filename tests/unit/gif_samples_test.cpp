@@ -1,6 +1,6 @@
 // The GIF walker on real animated GIFs (made by tests/unit/data/make-gif-samples.sh, and the
 // shipped animation), with giflib as the second opinion on what the frames are.
-#include "gif_walker.h"
+#include "gif_support.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,11 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using gif_support::Bytes;
+using gif_support::MemoryReader;
+using gif_support::ReadFromMemory;
+using gif_support::Walk;
+using gif_support::WalkAll;
 
 const char* const kSamples[] = {
     "gif-disposal.gif",        "gif-local-tables.gif", "gif-interlaced.gif",
@@ -29,49 +33,7 @@ Bytes ReadSample(const std::string& name) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-struct CutFrame {
-    Bytes stream;
-    GifFrameInfo info;
-};
-
-uint8_t* AllocVector(void* context, size_t size) {
-    auto* frames = static_cast<std::vector<CutFrame>*>(context);
-    frames->emplace_back();
-    frames->back().stream.resize(size);
-    return frames->back().stream.data();
-}
-
-struct Walk {
-    size_t blocks = 0;
-    std::vector<CutFrame> frames;
-};
-
-Walk WalkAll(const uint8_t* data, size_t size) {
-    Walk walk;
-    GifWalker walker;
-    walker.Start(data, size);
-    walk.blocks = walker.CountGraphicBlocks();
-    size_t length = 0;
-    GifFrameInfo info;
-    while (walker.CutNextFrame(AllocVector, &walk.frames, length, info)) walk.frames.back().info = info;
-    return walk;
-}
-
 // giflib reading from memory, slurped whole.
-struct MemoryReader {
-    const Bytes* data;
-    size_t position;
-};
-
-int ReadFromMemory(GifFileType* gif, GifByteType* out, int wanted) {
-    auto* reader = static_cast<MemoryReader*>(gif->UserData);
-    const size_t left = reader->data->size() - reader->position;
-    const size_t n = size_t(wanted) < left ? size_t(wanted) : left;
-    std::memcpy(out, reader->data->data() + reader->position, n);
-    reader->position += n;
-    return int(n);
-}
-
 struct GifCloser {
     void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
 };

@@ -1,5 +1,5 @@
 // The GIF walker on streams built byte by byte, where a case needs exact bytes.
-#include "gif_walker.h"
+#include "gif_support.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,9 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using gif_support::Bytes;
+using gif_support::CutFrame;
+using gif_support::Walk;
 
 // Appends GIF blocks; each helper gives the offsets of what it writes from the block's first byte.
 class GifBuilder {
@@ -74,40 +76,12 @@ Bytes Slice(const Bytes& data, size_t from, size_t to) {
     return Bytes(data.begin() + std::ptrdiff_t(from), data.begin() + std::ptrdiff_t(to));
 }
 
-struct CutFrame {
-    Bytes stream;
-    GifFrameInfo info;
-};
-
-uint8_t* AllocVector(void* context, size_t size) {
-    auto* frames = static_cast<std::vector<CutFrame>*>(context);
-    frames->emplace_back();
-    frames->back().stream.resize(size);
-    return frames->back().stream.data();
-}
-
-struct Walk {
-    bool started = false;
-    size_t blocks = 0;
-    std::vector<CutFrame> frames;
-};
-
-// What the picture control does with a stream: start, count, cut from the first block until none.
+// Every cut is also checked to come back in the buffer allocated for it.
 Walk WalkAll(const uint8_t* data, size_t size) {
-    Walk walk;
-    GifWalker walker;
-    walk.started = walker.Start(data, size);
-    walk.blocks = walker.CountGraphicBlocks();
-    size_t length = 0;
-    GifFrameInfo info;
-    while (uint8_t* stream = walker.CutNextFrame(AllocVector, &walk.frames, length, info)) {
-        EXPECT_EQ(stream, walk.frames.back().stream.data());
-        EXPECT_EQ(length, walk.frames.back().stream.size());
-        walk.frames.back().info = info;
-    }
+    Walk walk = gif_support::WalkAll(data, size);
+    EXPECT_TRUE(walk.cutsFillTheirBuffers);
     return walk;
 }
-
 Walk WalkAll(const Bytes& data) { return WalkAll(data.data(), data.size()); }
 
 // left, top, width, height, delay, disposal

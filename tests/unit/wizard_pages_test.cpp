@@ -110,9 +110,10 @@ TEST(PageTable, EveryPageShowsExactlyItsControls)
                 continue;
             }
             // Buttons first, then their disabling, then everything else.
-            if (seenDisable)
+            if (seenDisable) {
                 EXPECT_EQ(buttons.count(s.controlId), 0u) << "page " << e.page << ": button " << s.controlId
                                                           << " after the disabling";
+            }
             (s.action == PageAction::Show ? shown : hidden).insert(s.controlId);
         }
         EXPECT_EQ(shown, e.shown) << "page " << e.page;
