@@ -391,7 +391,9 @@ protected:
         m_wizard = std::make_unique<DrivenProcess>();
         m_copy = std::make_unique<DistCopy>(dist, options);
         ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
-        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "", {{"SKYLARK_STANDIN_SECONDS", standInSeconds}}))
+        m_record = m_copy->Root() + "package-starts.txt";
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
+                                   {{"SKYLARK_STANDIN_SECONDS", standInSeconds}, {"SKYLARK_STANDIN_RECORD", m_record}}))
             << LastErrorText();
         if (expectDialog) {
             ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
@@ -409,10 +411,12 @@ protected:
     }
 
     // Ends the package, so that the run brings the Finish page. The Installing page shows before
-    // the package has started: a package not yet there would run on, and Finish would not come.
+    // the package has started, so this waits until the package runs its own code (its record is
+    // written): a package not yet there would run on, and one ended while Wine was still starting
+    // it was once seen, under the emulated 32-bit loader, to keep the run waiting past our patience.
     void EndPackage() {
-        ASSERT_TRUE(WaitUntil([&] { return TerminateProcessesUnder(m_copy->Path("data\\")) > 0; }))
-            << "the package never ran";
+        ASSERT_NE(FileTextOnceALineIsWritten(m_record, kWaitMs), "") << "the package never ran";
+        ASSERT_GT(TerminateProcessesUnder(m_copy->Path("data\\")), 0) << "the package was not running";
     }
 
     std::vector<RECT> VisibleControlRects() const {
@@ -459,6 +463,7 @@ protected:
     const DisplayClass* m_class = nullptr;
     std::unique_ptr<DistCopy> m_copy;   // outlives the process, which it also ends if need be
     std::unique_ptr<DrivenProcess> m_wizard;
+    std::string m_record;   // the stand-in package's starts
 };
 
 TEST_F(AppearanceTest, WindowHasTheClassSizeCentredWithoutCaption) {
