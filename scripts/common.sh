@@ -31,8 +31,8 @@ configure_windows() {
 
 # The shipped build: build/dist.
 build_shipped() {
-  # Opt-in for now: under the emulated 32-bit loader an e2e case now and then misses the package's
-  # start, which would fail a run for the emulator's sake. SKYLARK_WINE32_TESTS=1 registers them.
+  # Opt-in: under the emulated 32-bit loader each Wine prefix takes minutes to make and every test
+  # runs slower. SKYLARK_WINE32_TESTS=1 registers the shipped build's Windows and end-to-end tests.
   local tests=OFF
   [ "${SKYLARK_WINE32_TESTS:-0}" = 1 ] && wine32_usable && tests=ON
   quietly configure-win32 configure_windows "$build/win32" mingw-i686.cmake \
