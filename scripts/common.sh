@@ -10,6 +10,11 @@ wine32_usable() {
   SKYLARK_WINE_ARCH=win32 "$root/scripts/wine-prefix" "$build/win32/wine/dpi96" 96 >/dev/null 2>&1
 }
 
+# True when the kernel itself runs Wine's 32-bit loader (no emulator registered in between).
+wine32_native() {
+  [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 # quietly NAME COMMAND...: runs a step with its output in build/logs/NAME.log, shown if it fails.
 quietly() {
   local name=$1
@@ -31,10 +36,13 @@ configure_windows() {
 
 # The shipped build: build/dist.
 build_shipped() {
-  # Opt-in: under the emulated 32-bit loader each Wine prefix takes minutes to make and every test
-  # runs slower. SKYLARK_WINE32_TESTS=1 registers the shipped build's Windows and end-to-end tests.
-  local tests=OFF
-  [ "${SKYLARK_WINE32_TESTS:-0}" = 1 ] && wine32_usable && tests=ON
+  # The shipped build's Windows and end-to-end tests run where the kernel runs Wine's 32-bit loader.
+  # Under the emulator they are opt-in (SKYLARK_WINE32_TESTS=1): each Wine prefix takes minutes to
+  # make there and every test runs slower. SKYLARK_WINE32_TESTS=0 leaves them out.
+  local tests=OFF want=${SKYLARK_WINE32_TESTS:-}
+  if [ "$want" = 1 ] || { [ -z "$want" ] && wine32_native; }; then
+    wine32_usable && tests=ON
+  fi
   quietly configure-win32 configure_windows "$build/win32" mingw-i686.cmake \
     -DSKYLARK_DIST_DIR="$build/dist" -DSKYLARK_WINDOWS_TESTS=$tests
   quietly build-win32 cmake --build "$build/win32" -j$jobs
