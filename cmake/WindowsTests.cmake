@@ -26,13 +26,29 @@ else()
 endif()
 
 # skylark_windows_test(NAME n SOURCES ... [LIBS ...] [PREFIX name] [DPI n] [TIMEOUT s] [NO_TEST])
-# Builds gtest program n and registers it with CTest, to run in the Wine prefix
-# ${SKYLARK_WINE_DIR}/<PREFIX> at the given DPI. Tests that share a prefix run one at a time: they
-# change its registry and start processes in it. NO_TEST builds the program without registering it.
+# Builds gtest program n and registers it with CTest (skylark_windows_run). NO_TEST builds the
+# program without registering it.
 function(skylark_windows_test)
   cmake_parse_arguments(PARSE_ARGV 0 ARG "NO_TEST" "NAME;PREFIX;DPI;TIMEOUT" "SOURCES;LIBS")
   if(NOT ARG_NAME OR NOT ARG_SOURCES)
     message(FATAL_ERROR "skylark_windows_test: NAME and SOURCES are required")
+  endif()
+  add_executable(${ARG_NAME} ${ARG_SOURCES})
+  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  if(NOT ARG_NO_TEST)
+    skylark_windows_run(NAME ${ARG_NAME} PROGRAM ${ARG_NAME} PREFIX "${ARG_PREFIX}" DPI "${ARG_DPI}"
+                        TIMEOUT "${ARG_TIMEOUT}")
+  endif()
+endfunction()
+
+# skylark_windows_run(NAME n PROGRAM p [PREFIX name] [DPI n] [TIMEOUT s] [ENVIRONMENT var=value ...])
+# Registers a run of gtest program p as CTest test n, in the Wine prefix ${SKYLARK_WINE_DIR}/<PREFIX>
+# (default dpi<DPI>) at the given DPI (default 96), with this tree's Wine (32- or 64-bit). Runs that
+# share a prefix take turns: they change its registry and start processes in it.
+function(skylark_windows_run)
+  cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;PROGRAM;PREFIX;DPI;TIMEOUT" "ENVIRONMENT")
+  if(NOT SKYLARK_WINDOWS_TESTS)
+    return()
   endif()
   if(NOT ARG_DPI)
     set(ARG_DPI 96)
@@ -44,16 +60,11 @@ function(skylark_windows_test)
     # Wine is slow to start in a fresh prefix, more so where 32-bit code is emulated.
     set(ARG_TIMEOUT 3600)
   endif()
-
-  add_executable(${ARG_NAME} ${ARG_SOURCES})
-  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest_main)
-  if(ARG_NO_TEST OR NOT SKYLARK_WINDOWS_TESTS)
-    return()
-  endif()
-
-  add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME} --gtest_color=no)
+  set(environment "SKYLARK_WINE_PREFIX=${SKYLARK_WINE_DIR}/${ARG_PREFIX}" "SKYLARK_WINE_DPI=${ARG_DPI}"
+                  "SKYLARK_WINE_ARCH=${SKYLARK_WINE_ARCH}" ${ARG_ENVIRONMENT})
+  add_test(NAME ${ARG_NAME} COMMAND ${ARG_PROGRAM} --gtest_color=no)
   set_tests_properties(${ARG_NAME} PROPERTIES
-    ENVIRONMENT "SKYLARK_WINE_PREFIX=${SKYLARK_WINE_DIR}/${ARG_PREFIX};SKYLARK_WINE_DPI=${ARG_DPI};SKYLARK_WINE_ARCH=${SKYLARK_WINE_ARCH}"
+    ENVIRONMENT "${environment}"
     RESOURCE_LOCK "wine-prefix-${ARG_PREFIX}"
     TIMEOUT ${ARG_TIMEOUT})
 endfunction()

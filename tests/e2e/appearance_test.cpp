@@ -2,7 +2,7 @@
 // picture of its display class, label colours, dragging, the background picture's failures, the
 // licence box's font, the hidden rich edit and the animation. Built once per density; the prefix it
 // runs in reports SKYLARK_E2E_DPI.
-#include "wizard_harness.h"
+#include "wizard_fixture.h"
 
 #include "resource.h"
 
@@ -21,11 +21,8 @@
 namespace e2e {
 namespace {
 
-std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
-std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
 std::string DataFile(const char* name) { return WindowsPathFromUnix(SKYLARK_E2E_DATA) + "\\" + name; }
 
-constexpr const char* kLongRun = "600";   // seconds: the package outlives every test
 
 // Test pictures in data/, made with ImageMagick: three solid ones of 64 x 48
 // (convert -size 64x48 xc:#C83C28 -strip -quality 95 solid-red.jpg) and one of two bands of 64 x 32
@@ -366,7 +363,7 @@ uint64_t Fingerprint(const ClientSnapshot& shot) {
     return hash;
 }
 
-class AppearanceTest : public ::testing::Test {
+class AppearanceTest : public WizardFixture {
 protected:
     void SetUp() override {
         const int dpi = ScreenDpi();
@@ -388,13 +385,7 @@ protected:
 
     void Start(const std::string& dist, const DistCopyOptions& options, const char* standInSeconds = kLongRun,
                bool expectDialog = true) {
-        m_wizard = std::make_unique<DrivenProcess>();
-        m_copy = std::make_unique<DistCopy>(dist, options);
-        ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
-        m_record = m_copy->Root() + "package-starts.txt";
-        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
-                                   {{"SKYLARK_STANDIN_SECONDS", standInSeconds}, {"SKYLARK_STANDIN_RECORD", m_record}}))
-            << LastErrorText();
+        ASSERT_NO_FATAL_FAILURE(Launch(dist, options, standInSeconds));
         if (expectDialog) {
             ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
         }
@@ -461,9 +452,6 @@ protected:
     }
 
     const DisplayClass* m_class = nullptr;
-    std::unique_ptr<DistCopy> m_copy;   // outlives the process, which it also ends if need be
-    std::unique_ptr<DrivenProcess> m_wizard;
-    std::string m_record;   // the stand-in package's starts
 };
 
 TEST_F(AppearanceTest, WindowHasTheClassSizeCentredWithoutCaption) {

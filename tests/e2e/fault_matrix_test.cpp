@@ -7,12 +7,11 @@
 // SKYLARK_ROBUSTNESS_ROWS (tests/e2e/robustness_report.py puts the rows of every run together).
 // Cases named *ChineseCodePage* need Wine under a Chinese locale and run in a registration of
 // their own; the DLL-planting case needs WINEDLLOVERRIDES from its registration (CMakeLists.txt).
-#include "wizard_harness.h"
+#include "wizard_fixture.h"
 
 #include "resource.h"
 
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <cstdint>
 #include <map>
@@ -34,11 +33,6 @@ const bool kCarelessLoaderChild = [] {
     for (std::string name; std::getline(list, name, ';');) LoadLibraryA(name.c_str());
     ExitProcess(0);
 }();
-
-// The shipped build, whose Finish fallback is 200 s: only the run brings the Finish page. The test
-// build's fallback fires after a few seconds.
-std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
-std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
 
 constexpr DWORD kCaseBoundMs = 240000;   // a case that has not ended by then hangs
 constexpr DWORD kRetryActionMs = 20000;  // a click that changed nothing is made again
@@ -66,11 +60,6 @@ std::string Recode(const std::string& text, UINT from, UINT to) {
     std::string out(static_cast<size_t>(narrow), '\0');
     WideCharToMultiByte(to, 0, w.data(), wide, &out[0], narrow, nullptr, nullptr);
     return out;
-}
-
-std::string Lower(std::string s) {
-    if (!s.empty()) CharLowerBuffA(&s[0], static_cast<DWORD>(s.size()));
-    return s;
 }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
@@ -101,27 +90,6 @@ std::map<std::string, uint64_t> ListTree(const std::string& dir) {
     std::map<std::string, uint64_t> out;
     ListTree(dir, "", out);
     return out;
-}
-
-// Whether a process named exeName runs from under folder (which ends in a backslash).
-bool ProcessRunsUnder(const std::string& exeName, const std::string& folder) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) != 0) continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (!process) continue;
-        char image[MAX_PATH * 2];
-        DWORD size = sizeof image;
-        found = QueryFullProcessImageNameA(process, 0, image, &size) &&
-                Lower(std::string(image, size)).compare(0, folder.size(), Lower(folder)) == 0;
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
-    return found;
 }
 
 // Bytes that are no known format, the same in every run.
@@ -224,7 +192,7 @@ public:
         const ULONGLONG now = GetTickCount64();
         if (m_outcome.pages.empty() || m_outcome.pages.back() != page) {
             m_outcome.pages.push_back(page);
-            if (page == Page::Finish) m_outcome.packageRunningAtFinish = ProcessRunsUnder("Skylark48.exe", m_appDir);
+            if (page == Page::Finish) m_outcome.packageRunningAtFinish = !ProcessesUnder(m_appDir, "Skylark48.exe").empty();
             m_lastAction = 0;
         }
         if (m_lastAction == 0 || now - m_lastAction >= kRetryActionMs) {

@@ -1,6 +1,6 @@
 // The installation run of the real Wi-FiSkylark.exe under Wine: how the package is started, when
 // the Finish page comes, which Windows versions are refused, and how a failed run ends.
-#include "wizard_harness.h"
+#include "wizard_fixture.h"
 
 #include "resource.h"
 
@@ -14,50 +14,14 @@
 namespace e2e {
 namespace {
 
-// The shipped build waits 200 s before its fallback brings the Finish page, so there only the run
-// can bring it; the test build's fallback fires after SKYLARK_E2E_TEST_FALLBACK_MS.
-std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
-std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
-
-// Long enough after Accept that the test build's fallback would have fired, with room for a slow
-// machine.
+// Long enough after Accept that the test build's fallback (SKYLARK_E2E_TEST_FALLBACK_MS) would
+// have fired, with room for a slow machine.
 constexpr DWORD kPastTestFallbackMs = 2 * SKYLARK_E2E_TEST_FALLBACK_MS + 4000;
 
-constexpr const char* kLongRun = "600";  // seconds: the package outlives the test
 constexpr const char* kShortRun = "1";
 constexpr const char* kVersionKey = "Software\\Wine\\AppDefaults\\Wi-FiSkylark.exe";
 constexpr const char* kCaption = "Wi-FiSkylark";
 constexpr const char* kRefusal = "Driver not support Current OS type!";
-
-std::string FoldCase(const std::string& s) {
-    std::string folded = s;
-    if (!folded.empty()) CharLowerBuffA(&folded[0], static_cast<DWORD>(folded.size()));
-    return folded;
-}
-
-// Ids of the listed processes with this executable name (any letter case) whose image lies under
-// folder (which ends in a backslash).
-std::vector<DWORD> ProcessesNamed(const std::string& exeName, const std::string& folder) {
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) != 0) continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (!process) continue;
-        char image[MAX_PATH * 2];
-        DWORD size = sizeof image;
-        if (QueryFullProcessImageNameA(process, 0, image, &size) &&
-            FoldCase(std::string(image, size)).compare(0, folder.size(), FoldCase(folder)) == 0) {
-            ids.push_back(entry.th32ProcessID);
-        }
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
-    return ids;
-}
 
 bool IsListed(DWORD pid) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -98,21 +62,13 @@ private:
     bool m_ok = false;
 };
 
-class InstallRunTest : public ::testing::Test {
+class InstallRunTest : public WizardFixture {
 protected:
     void SetUp() override { ReportedVersion::Clear(); }
 
-    // Starts the wizard from a fresh copy of dist, with the stand-in package running for
-    // standInSeconds when the wizard starts it, and waits for its window.
+    // Starts the wizard (see Launch) and waits for its window.
     void Start(const std::string& dist, const char* standInSeconds, const DistCopyOptions& options = {}) {
-        m_wizard = std::make_unique<DrivenProcess>();
-        m_copy = std::make_unique<DistCopy>(dist, options);
-        ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
-        m_record = m_copy->Root() + "package-starts.txt";
-        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
-                                   {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
-                                    {"SKYLARK_STANDIN_RECORD", m_record}}))
-            << LastErrorText();
+        ASSERT_NO_FATAL_FAILURE(Launch(dist, options, standInSeconds));
         ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
     }
 
@@ -149,8 +105,6 @@ protected:
         EXPECT_EQ(ExpectExit(*m_wizard), code);
     }
 
-    std::string PackageStarts() const { return FileText(m_record); }
-
     std::string PackagePath() const { return m_copy->Path("data\\Skylark48.exe"); }
     std::string ExpectedCommandLine() const { return "\"" + PackagePath() + "\" /s\n"; }
 
@@ -158,7 +112,7 @@ protected:
     DWORD WaitForPackageProcess() const {
         DWORD pid = 0;
         WaitUntil([&] {
-            const auto ids = ProcessesNamed("Skylark48.exe", m_copy->Root());
+            const auto ids = ProcessesUnder(m_copy->Root(), "Skylark48.exe");
             if (!ids.empty()) pid = ids.front();
             return pid != 0 || !m_wizard->Running();
         });
@@ -179,10 +133,6 @@ protected:
         EXPECT_EQ(WindowText(box), kCaption);
         return WindowText(GetDlgItem(box, kMessageBoxTextId));
     }
-
-    std::unique_ptr<DistCopy> m_copy;  // outlives the processes, which it also ends if need be
-    std::unique_ptr<DrivenProcess> m_wizard;
-    std::string m_record;
 };
 
 TEST_F(InstallRunTest, PackageStartsQuotedAndFinishWaitsForItsEnd) {
@@ -304,7 +254,7 @@ TEST_F(InstallRunTest, FolderWithSpacesNeverRunsAProgramAtItsPrefix) {
     ASSERT_NO_FATAL_FAILURE(Accept());
     bool plantedRan = false;
     const bool ended = WaitUntil([&] {
-        plantedRan = plantedRan || !ProcessesNamed("dir.exe", m_copy->Root()).empty();
+        plantedRan = plantedRan || !ProcessesUnder(m_copy->Root(), "dir.exe").empty();
         return FinishShown() || !m_wizard->Running();
     });
     EXPECT_TRUE(ended && FinishShown()) << "no Finish page";

@@ -7,6 +7,11 @@
 
 namespace e2e {
 
+std::string FoldCase(std::string text) {
+    if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
 namespace {
 
 std::string WithBackslash(std::string path) {
@@ -47,7 +52,7 @@ bool ProcessImageUnder(DWORD pid, const std::string& folder) {
     char image[MAX_PATH * 2];
     DWORD size = sizeof image;
     const bool under = QueryFullProcessImageNameA(process, 0, image, &size) &&
-                       size >= folder.size() && _strnicmp(image, folder.c_str(), folder.size()) == 0;
+                       FoldCase(std::string(image, size)).compare(0, folder.size(), FoldCase(folder)) == 0;
     CloseHandle(process);
     return under;
 }
@@ -222,23 +227,30 @@ DistCopy::~DistCopy() {
     WaitUntil([&] { return RemoveTree(m_root.substr(0, m_root.size() - 1)); }, 10000);
 }
 
-int TerminateProcessesUnder(const std::string& folder) {
+std::vector<DWORD> ProcessesUnder(const std::string& folder, const std::string& exeName) {
+    std::vector<DWORD> ids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    int ended = 0;
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ProcessID == GetCurrentProcessId() || !ProcessImageUnder(entry.th32ProcessID, folder)) {
-            continue;
-        }
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+        if (entry.th32ProcessID == GetCurrentProcessId()) continue;
+        if (!exeName.empty() && lstrcmpiA(entry.szExeFile, exeName.c_str()) != 0) continue;
+        if (ProcessImageUnder(entry.th32ProcessID, folder)) ids.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
+
+int TerminateProcessesUnder(const std::string& folder) {
+    int ended = 0;
+    for (DWORD pid : ProcessesUnder(folder)) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
             if (TerminateProcess(process, 0xDEAD)) ++ended;
             WaitForSingleObject(process, 10000);
             CloseHandle(process);
         }
     }
-    CloseHandle(snapshot);
     return ended;
 }
 

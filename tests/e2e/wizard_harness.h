@@ -29,6 +29,7 @@ std::string FileText(const std::string& path);   // "" if it cannot be read (a r
 // listed, and may even outlive its starter, before its own code has run and written a record.
 std::string FileTextOnceALineIsWritten(const std::string& path, DWORD timeoutMs = 30000);
 bool RemoveTree(const std::string& path);   // a file, or a folder with everything in it
+std::string FoldCase(std::string text);     // lower case, as the ANSI code page has it
 std::string LastErrorText();
 
 // Polls until done() returns true; false if timeoutMs passed first.
@@ -67,6 +68,10 @@ public:
 private:
     std::string m_root, m_appDir, m_error;
 };
+
+// Ids of the listed processes, this one aside, whose image lies under folder (which ends in a
+// backslash) and, if exeName is given, whose executable has that name (any letter case).
+std::vector<DWORD> ProcessesUnder(const std::string& folder, const std::string& exeName = "");
 
 // Ends every process whose executable lies under folder (which ends in a backslash); returns how
 // many it ended.

@@ -1,6 +1,6 @@
 // The real Wi-FiSkylark.exe, started from a temporary copy of its dist folder and driven as a user
 // would: what each page shows, how the wizard ends, the keyboard, the licence text.
-#include "wizard_harness.h"
+#include "wizard_fixture.h"
 
 #include "resource.h"
 
@@ -11,13 +11,6 @@
 
 namespace e2e {
 namespace {
-
-// The test build, whose Finish fallback is seconds instead of 200; the shipped build keeps the
-// long fallback, so its Installing page lasts until the package ends.
-std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
-std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
-
-constexpr const char* kLongRun = "600";   // seconds: the package outlives every test
 
 const int kAllIds[] = {IDOK, IDCANCEL, IDC_WELCOME_BACK, IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL, IDC_PROGRESS,
                        IDC_INSTALL_BACK, IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL, IDC_FINISH_BACK, IDC_FINISH,
@@ -81,26 +74,12 @@ size_t CountLines(const std::string& text) {
     return n;
 }
 
-class WizardTest : public ::testing::Test {
+class WizardTest : public WizardFixture {
 protected:
-    // Starts the wizard from a fresh copy of dist, with the stand-in package running for
-    // standInSeconds when the wizard starts it, and waits for its dialog.
+    // Starts the wizard (see Launch) and waits for its dialog.
     void Start(const std::string& dist, const DistCopyOptions& options = {}, const char* standInSeconds = kLongRun) {
-        Reset();
-        m_copy = std::make_unique<DistCopy>(dist, options);
-        ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
-        m_record = m_copy->Root() + "package-starts.txt";
-        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
-                                   {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
-                                    {"SKYLARK_STANDIN_RECORD", m_record}}))
-            << LastErrorText();
+        ASSERT_NO_FATAL_FAILURE(Launch(dist, options, standInSeconds));
         ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window" << Unexpected();
-    }
-
-    // Ends what an earlier case of a table left, and makes ready for a new start.
-    void Reset() {
-        m_wizard = std::make_unique<DrivenProcess>();
-        m_copy.reset();
     }
 
     std::string Mismatches(const PageView& page) const {
@@ -157,11 +136,6 @@ protected:
         ASSERT_NO_FATAL_FAILURE(ExpectPage(kInstalling));
     }
 
-    std::string PackageStarts() const { return FileText(m_record); }
-
-    std::unique_ptr<DistCopy> m_copy;  // outlives the process, which it also ends if need be
-    std::unique_ptr<DrivenProcess> m_wizard;
-    std::string m_record;
 };
 
 TEST(Dist, HoldsTheProgramAndEverythingItReads) {
@@ -305,9 +279,7 @@ TEST_F(WizardTest, MissingLicenceIsNamedAndEndsWithThree) {
         DistCopyOptions options;
         options.folderName = c.folderName;
         options.removeFiles = {"data\\License.txt"};
-        Reset();
-        m_copy = std::make_unique<DistCopy>(ShippedDist(), options);
-        ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
+        ASSERT_NO_FATAL_FAILURE(MakeCopy(ShippedDist(), options));
         const std::string licence = m_copy->Path("data\\License.txt");
         if (c.folderInItsPlace) {
             ASSERT_TRUE(CreateDirectoryA(licence.c_str(), nullptr));

@@ -1,0 +1,51 @@
+// What the test programs that drive the wizard share: where CMake put the two builds of its folder,
+// and a fixture that starts it from a fresh copy of one, with the stand-in package in place.
+// Header only: each program is compiled with its own SKYLARK_E2E_DIST and SKYLARK_E2E_TEST_DIST.
+#pragma once
+
+#include "wizard_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace e2e {
+
+// The shipped build keeps the 200 s Finish fallback, so there only the run brings the Finish page;
+// the test build's fallback fires within seconds.
+inline std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
+inline std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
+
+constexpr const char* kLongRun = "600";   // seconds the stand-in package runs: it outlives every test
+
+class WizardFixture : public ::testing::Test {
+protected:
+    // A fresh copy of dist for the next start, after ending whatever an earlier start left.
+    void MakeCopy(const std::string& dist, const DistCopyOptions& options) {
+        m_wizard = std::make_unique<DrivenProcess>();
+        m_copy.reset();
+        m_copy = std::make_unique<DistCopy>(dist, options);
+        ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
+        m_record = m_copy->Root() + "package-starts.txt";
+    }
+
+    // Starts the wizard from a fresh copy of dist, the stand-in package set to run for
+    // standInSeconds each time the wizard starts it and to write each start as a line of m_record.
+    // Does not wait for the wizard's window.
+    void Launch(const std::string& dist, const DistCopyOptions& options, const char* standInSeconds) {
+        ASSERT_NO_FATAL_FAILURE(MakeCopy(dist, options));
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
+                                    {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
+                                     {"SKYLARK_STANDIN_RECORD", m_record}}))
+            << LastErrorText();
+    }
+
+    std::string PackageStarts() const { return FileText(m_record); }
+
+    std::unique_ptr<DistCopy> m_copy;   // outlives the process, which it also ends if need be
+    std::unique_ptr<DrivenProcess> m_wizard;
+    std::string m_record;
+};
+
+}  // namespace e2e
