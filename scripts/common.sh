@@ -6,13 +6,9 @@ jobs=2
 # The shipped program is a 32-bit build. Wine's 32-bit loader is a 32-bit Linux program: where the
 # kernel does not run those, scripts/wine-prefix sets up a user-mode emulator for it. If neither
 # works, the same sources built for 64-bit stand in under wine64 (they are tested that way anyway).
+. "$root/scripts/wine-env"
 wine32_usable() {
   SKYLARK_WINE_ARCH=win32 "$root/scripts/wine-prefix" "$build/win32/wine/dpi96" 96 >/dev/null 2>&1
-}
-
-# True when the kernel itself runs Wine's 32-bit loader (no emulator registered in between).
-wine32_native() {
-  [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 # quietly NAME COMMAND...: runs a step with its output in build/logs/NAME.log, shown if it fails.
