@@ -1,9 +1,12 @@
 #pragma once
 // Message boxes captioned with the program's name. Without an icon in the type, the exclamation
-// icon is used, as the program's other boxes do.
+// icon is used, as the program's other boxes do. A box with an owner is modal to it: the owner is
+// disabled until the box is closed.
 
 #include <windows.h>
 
 #include <string>
 
 int AfxMessageBox(const std::string& text, UINT type = MB_OK, HWND owner = nullptr);
+// For a text that the ANSI code page cannot spell, such as a folder's real name.
+int AfxMessageBoxWide(const std::wstring& text, UINT type = MB_OK, HWND owner = nullptr);

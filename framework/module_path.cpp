@@ -2,21 +2,48 @@
 
 #include <vector>
 
-std::string ModuleFileName(HMODULE module)
+namespace {
+
+// A path may be longer than MAX_PATH; grow until the name fits (XP does not report truncation
+// with an error, only by filling the buffer).
+template <typename Char, typename GetName>
+std::basic_string<Char> GrowingModuleFileName(HMODULE module, GetName getName)
 {
-    // A path may be longer than MAX_PATH; grow until the name fits (XP does not report truncation
-    // with an error, only by filling the buffer).
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<Char> buffer(MAX_PATH);
     for (;;) {
-        const DWORD got = ::GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD got = getName(module, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (got == 0)
-            return std::string();
+            return std::basic_string<Char>();
         if (got < buffer.size() - 1)
-            return std::string(buffer.data(), got);
+            return std::basic_string<Char>(buffer.data(), got);
         if (buffer.size() >= 32768)
-            return std::string();
+            return std::basic_string<Char>();
         buffer.resize(buffer.size() * 2);
     }
+}
+
+}  // namespace
+
+std::string ModuleFileName(HMODULE module)
+{
+    return GrowingModuleFileName<char>(module, &::GetModuleFileNameA);
+}
+
+std::wstring ModuleFileNameWide(HMODULE module)
+{
+    return GrowingModuleFileName<wchar_t>(module, &::GetModuleFileNameW);
+}
+
+std::wstring ShortPathName(const std::wstring& path)
+{
+    const DWORD needed = ::GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0)
+        return std::wstring();
+    std::vector<wchar_t> buffer(needed);
+    const DWORD got = ::GetShortPathNameW(path.c_str(), buffer.data(), needed);
+    if (got == 0 || got >= needed)
+        return std::wstring();
+    return std::wstring(buffer.data(), got);
 }
 
 std::string ModuleBaseName(const std::string& path)

@@ -1,13 +1,13 @@
 #include "setup_dlg.h"
 
-#include "app_dir.h"
+#include "app_folder.h"
+#include "code_page.h"
 #include "display_class.h"
 #include "file_reader.h"
 #include "globals.h"
 #include "install_thread.h"
 #include "licence_text.h"
 #include "message_box.h"
-#include "module_path.h"
 #include "ole_picture.h"
 #include "page_table.h"
 #include "progress_cycle.h"
@@ -17,13 +17,9 @@
 
 namespace {
 
-bool IsAnsiLeadByte(unsigned char byte)
-{
-    return ::IsDBCSLeadByte(byte) != FALSE;
-}
-
-// Exit code of a wizard that could not show its licence text.
+// Exit codes of a wizard that ends before its first page.
 const int kExitLicenceUnreadable = 3;
+const int kExitFolderUnusable = 4;
 
 const COLORREF kTitleColour = RGB(255, 255, 255);
 const COLORREF kTextColour = RGB(51, 51, 51);
@@ -84,7 +80,15 @@ BOOL CSetupDlg::OnInitDialog()
     PlaceWindowByDisplayClass();
     RemoveCaptionAndBorder();
 
-    g_strAppDir = AppDirFromModulePath(ModuleFileName(nullptr), &IsAnsiLeadByte);
+    const AppFolder folder = FindAppFolder();
+    if (!folder.usable) {
+        AfxMessageBoxWide(L"Set-up cannot run from this folder:\r\n" + folder.realName +
+                              L"\r\n\r\nIts name holds characters that set-up cannot use on this system. Copy the "
+                              L"set-up folder to a folder such as C:\\Setup and start it from there.",
+                          MB_OK | MB_ICONSTOP);
+        return EndBeforeFirstPage(kExitFolderUnusable);
+    }
+    g_strAppDir = folder.narrow;
 
     ::ShowWindow(GetDlgItem(IDOK), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
@@ -96,13 +100,9 @@ BOOL CSetupDlg::OnInitDialog()
     m_editLicense.SetTextColor(kTextColour);
     m_editLicense.SetEditFont();
 
-    if (!LoadLicenceText()) {
-        // Never let the user accept a licence that was never shown. Destroying the window here ends
-        // the modal run before the dialog is first shown; the quit code is the program's exit code.
-        ::PostQuitMessage(kExitLicenceUnreadable);
-        ::DestroyWindow(m_hWnd);
-        return FALSE;
-    }
+    // Never let the user accept a licence that was never shown.
+    if (!LoadLicenceText())
+        return EndBeforeFirstPage(kExitLicenceUnreadable);
 
     m_richLicense.SetFont(m_fontText.Get());
     m_richLicense.SetSelectionRed();
@@ -124,6 +124,15 @@ BOOL CSetupDlg::OnInitDialog()
     return TRUE;
 }
 
+BOOL CSetupDlg::EndBeforeFirstPage(int exitCode)
+{
+    // Destroying the window here ends the modal run before the dialog is first shown; the quit
+    // code is the program's exit code.
+    ::PostQuitMessage(exitCode);
+    ::DestroyWindow(m_hWnd);
+    return FALSE;
+}
+
 bool CSetupDlg::LoadLicenceText()
 {
     const std::string path = g_strAppDir + "data\\License.txt";
@@ -133,7 +142,9 @@ bool CSetupDlg::LoadLicenceText()
                       MB_OK | MB_ICONSTOP);
         return false;
     }
-    m_strLicense = LicenceTextFromBytes(file.bytes);
+    m_strLicense = LicenceTextFromFile(file.bytes, [](const std::u16string& text) {
+        return WideToAnsi(std::wstring(text.begin(), text.end()));
+    });
     return true;
 }
 

@@ -24,6 +24,7 @@ protected:
 private:
     void ShowPage();
     bool LoadLicenceText();
+    BOOL EndBeforeFirstPage(int exitCode);
     void OnNoAction() {}
     void OnWelcomeNext();
     void OnInstallNext();

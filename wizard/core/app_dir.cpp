@@ -17,3 +17,17 @@ std::string AppDirFromModulePath(const std::string& path, LeadByteTest isLeadByt
     }
     return path.substr(0, cut);
 }
+
+bool NarrowModulePath(const std::u16string& widePath, const PathSpelling& spelling, std::string& narrow)
+{
+    if (spelling.ToAnsi(widePath, narrow))
+        return true;
+    const std::u16string shortForm = spelling.ShortForm(widePath);
+    return !shortForm.empty() && spelling.ToAnsi(shortForm, narrow);
+}
+
+std::u16string WideFolderOf(const std::u16string& path)
+{
+    const size_t last = path.find_last_of(u'\\');
+    return last == std::u16string::npos ? std::u16string() : path.substr(0, last + 1);
+}

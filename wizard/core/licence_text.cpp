@@ -1,5 +1,7 @@
 #include "licence_text.h"
 
+#include "licence_encoding.h"
+
 std::string LicenceTextFromBytes(const std::string& bytes)
 {
     std::string text;
@@ -27,4 +29,20 @@ std::string LicenceTextFromBytes(const std::string& bytes)
         text += "\r\n";
     }
     return text;
+}
+
+std::string LicenceTextFromFile(const std::string& bytes, const UnicodeToAnsi& toAnsi)
+{
+    const DetectedEncoding detected = DetectLicenceEncoding(bytes);
+    switch (detected.encoding) {
+    case LicenceEncoding::Utf8:
+        return LicenceTextFromBytes(toAnsi(DecodeUtf8(bytes, detected.markLength)));
+    case LicenceEncoding::Utf16LE:
+        return LicenceTextFromBytes(toAnsi(DecodeUtf16(bytes, detected.markLength, false)));
+    case LicenceEncoding::Utf16BE:
+        return LicenceTextFromBytes(toAnsi(DecodeUtf16(bytes, detected.markLength, true)));
+    case LicenceEncoding::Ansi:
+        break;
+    }
+    return LicenceTextFromBytes(bytes);
 }
