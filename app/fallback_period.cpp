@@ -1,4 +1,5 @@
-// The Finish timer's fallback period. Test builds shorten it so that a test need not wait 200 s.
+// What the test build changes, and nothing else: a Finish fallback short enough for a test to wait
+// for, and a switch that makes the installation worker's start fail.
 #include "globals.h"
 
 #ifndef SKYLARK_FINISH_FALLBACK_MS
@@ -6,3 +7,13 @@
 #endif
 
 extern const UINT kFinishFallbackMs = SKYLARK_FINISH_FALLBACK_MS;
+
+bool WorkerStartMustFail()
+{
+#ifdef SKYLARK_TEST_BUILD
+    char value[2] = {};
+    return ::GetEnvironmentVariableA("SKYLARK_TEST_FAIL_WORKER_START", value, sizeof value) == 1 && value[0] == '1';
+#else
+    return false;
+#endif
+}

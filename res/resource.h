@@ -33,5 +33,4 @@
 
 // Private messages to the wizard window, posted by the installation worker
 #define WM_APP_ARM_TIMER            (WM_APP + 1)
-#define WM_APP_END_WIZARD           (WM_APP + 2)
-#define WM_APP_RUN_FAILED           (WM_APP + 3)
+#define WM_APP_RUN_FAILED           (WM_APP + 3)   // wParam: exit code; lParam: the system's error

@@ -16,3 +16,7 @@ extern int32_t g_nOsType;           // operating-system class; 8 to 13 are accep
 
 // Period of the Finish timer armed by Accept as a fallback. 200 000 ms in the shipped program.
 extern const UINT kFinishFallbackMs;
+
+// True only in the test build, when its test asks for it: the installation worker's start then
+// fails, as it would for want of memory.
+bool WorkerStartMustFail();

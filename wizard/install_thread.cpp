@@ -2,7 +2,6 @@
 
 #include "globals.h"
 #include "install_run.h"
-#include "message_box.h"
 #include "os_version.h"
 #include "resource.h"
 #include "worker_thread.h"
@@ -46,27 +45,6 @@ bool WalkProcesses(const ProcessVisitor& visit)
     return true;
 }
 
-// The system's text for an error; an insert in it ("Bad EXE format for %1.") names `subject`.
-std::string SystemErrorText(DWORD error, const std::string& subject)
-{
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result;
-    if (length && text)
-        result.assign(text, length);
-    if (text)
-        ::LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    if (result.empty())
-        result = "Error " + std::to_string(error) + ".";
-    for (size_t at = result.find("%1"); at != std::string::npos; at = result.find("%1", at + subject.size()))
-        result.replace(at, 2, subject);
-    return result;
-}
-
 class Win32InstallPlatform : public InstallPlatform {
 public:
     bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) override
@@ -98,26 +76,12 @@ public:
         ::PostMessageA(g_hSetupWnd, WM_APP_ARM_TIMER, id, ms);
     }
 
-    void ShowRefusal() override
+    // The wizard shows the message on its own thread, owned by its window, and ends after it.
+    void ReportRefusal() override { ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, kRunRefused, 0); }
+    void ReportStartFailure(unsigned long error) override
     {
-        StopFinishTimers();
-        AfxMessageBox("Driver not support Current OS type!", MB_OK);
+        ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, kRunStartFailed, static_cast<LPARAM>(error));
     }
-
-    void ShowStartFailure(const std::string& packagePath, unsigned long error) override
-    {
-        StopFinishTimers();
-        AfxMessageBox("The driver package could not be started:\r\n" + packagePath + "\r\n\r\n" +
-                          SystemErrorText(error, packagePath),
-                      MB_OK | MB_ICONSTOP);
-    }
-
-    // A failed run must never reach the Finish page, not even while its message waits for the user:
-    // the dialog stops its timers first. Posted messages come before timer messages, so the
-    // fallback cannot slip in between.
-    static void StopFinishTimers() { ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, 0, 0); }
-
-    void EndWizard(int exitCode) override { ::PostMessageA(g_hSetupWnd, WM_APP_END_WIZARD, exitCode, 0); }
 };
 
 bool QueryWindowsVersion(unsigned structSize, OsVersion& out)
@@ -149,8 +113,16 @@ UINT InstallThreadProc(void*)
     return RunInstallation(g_nOsType, g_strAppDir, platform);
 }
 
-void StartInstallThread()
+bool StartInstallThread(DWORD& error)
 {
-    // A worker that cannot start is not reported: the fallback timer still brings the Finish page.
-    AfxBeginThread(&InstallThreadProc, nullptr, THREAD_PRIORITY_NORMAL);
+    if (WorkerStartMustFail()) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    if (AfxBeginThread(&InstallThreadProc, nullptr, THREAD_PRIORITY_NORMAL))
+        return true;
+    error = ::GetLastError();
+    if (error == ERROR_SUCCESS)
+        error = ERROR_NOT_ENOUGH_MEMORY;   // the start record could not be allocated
+    return false;
 }

@@ -10,5 +10,6 @@ void CheckOsVersion();
 // its process; reaches the wizard only by messages posted to g_hSetupWnd.
 UINT InstallThreadProc(void* param);
 
-// Starts InstallThreadProc on a worker at normal priority; nobody waits for it.
-void StartInstallThread();
+// Starts InstallThreadProc on a worker at normal priority; nobody waits for it. False, with the
+// system's reason in `error`, when no worker could be started.
+bool StartInstallThread(DWORD& error);

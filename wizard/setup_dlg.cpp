@@ -5,6 +5,7 @@
 #include "display_class.h"
 #include "file_reader.h"
 #include "globals.h"
+#include "install_run.h"
 #include "install_thread.h"
 #include "licence_text.h"
 #include "message_box.h"
@@ -12,6 +13,7 @@
 #include "page_table.h"
 #include "progress_cycle.h"
 #include "resource.h"
+#include "run_failure.h"
 #include "timer_ids.h"
 #include "win_app.h"
 
@@ -215,12 +217,15 @@ void CSetupDlg::OnAccept()
     // The fallback is armed before the worker starts, so that the worker's own, later arming of
     // IDT_FINISH always replaces it and never the other way round.
     ::SetTimer(m_hWnd, IDT_FINISH, kFinishFallbackMs, nullptr);
-    StartInstallThread();
+    DWORD error = ERROR_SUCCESS;
+    if (!StartInstallThread(error))
+        OnRunFailed(kRunStartFailed, error);   // nothing would ever run: never the Finish page
 }
 
 void CSetupDlg::OnQuit()
 {
-    ::PostQuitMessage(0);
+    // 0 after Cancel or Finish; a failed run's code holds even if a click slips in after it.
+    ::PostQuitMessage(m_exitCode);
 }
 
 LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
@@ -244,10 +249,7 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         OnArmTimer(static_cast<UINT>(wp), static_cast<UINT>(lp));
         return 0;
     case WM_APP_RUN_FAILED:
-        OnRunFailed();
-        return 0;
-    case WM_APP_END_WIZARD:
-        OnEndWizard(static_cast<int>(wp));
+        OnRunFailed(static_cast<uint32_t>(wp), static_cast<DWORD>(lp));
         return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);
@@ -279,18 +281,18 @@ void CSetupDlg::OnArmTimer(UINT id, UINT period)
         ::SetTimer(m_hWnd, id, period, nullptr);
 }
 
-void CSetupDlg::OnRunFailed()
+void CSetupDlg::OnRunFailed(uint32_t exitCode, DWORD error)
 {
+    // A failed run never reaches the Finish page, not even while its message waits for the user.
     m_runFailed = true;
+    m_exitCode = static_cast<int>(exitCode);
     ::KillTimer(m_hWnd, IDT_FINISH);
     ::KillTimer(m_hWnd, IDT_PROGRESS);
-}
-
-void CSetupDlg::OnEndWizard(int exitCode)
-{
-    // A run that failed ends the wizard without its Finish page.
-    OnRunFailed();
-    ::PostQuitMessage(exitCode);
+    // Owned by the wizard, which is disabled until the user closes it: nothing the user does to
+    // the wizard meanwhile can end it with another code, and the box cannot fall behind it.
+    const RunFailureMessage message = RunFailureMessageFor(exitCode, error, PackagePath(g_strAppDir));
+    AfxMessageBox(message.text, message.type, m_hWnd);
+    ::PostQuitMessage(m_exitCode);
 }
 
 void CSetupDlg::PlaceWindowByDisplayClass()
@@ -394,7 +396,7 @@ BOOL CSetupDlg::OnEraseBkgnd(HDC dc)
             // Set first: the message box repaints the window, and with it comes another erase.
             m_backgroundFailureReported = true;
             const bool missing = file.error == ERROR_FILE_NOT_FOUND || file.error == ERROR_PATH_NOT_FOUND;
-            AfxMessageBox(path + (missing ? " was not found." : " could not be read."), MB_OK | MB_ICONSTOP);
+            AfxMessageBox(path + (missing ? " was not found." : " could not be read."), MB_OK | MB_ICONSTOP, m_hWnd);
         }
         return TRUE;
     }

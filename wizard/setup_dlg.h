@@ -8,6 +8,7 @@
 #include "picture_ex.h"
 #include "rich_edit_gs.h"
 
+#include <cstdint>
 #include <string>
 
 class CSetupDlg : public CDialog {
@@ -32,8 +33,7 @@ private:
     void OnQuit();
     void OnTimer(UINT_PTR id);
     void OnArmTimer(UINT id, UINT period);
-    void OnRunFailed();
-    void OnEndWizard(int exitCode);
+    void OnRunFailed(uint32_t exitCode, DWORD error);
 
     // Appearance
     void PlaceWindowByDisplayClass();
@@ -78,4 +78,6 @@ private:
     bool m_backgroundFailureReported = false;
     // Set when the run has failed: from then on the Finish page never comes.
     bool m_runFailed = false;
+    // The program's exit code when the wizard ends: 0, or the failed run's.
+    int m_exitCode = 0;
 };

@@ -56,11 +56,10 @@ public:
     void ArmTimer(unsigned id, unsigned ms) override {
         Record("ArmTimer " + std::to_string(id) + " " + std::to_string(ms));
     }
-    void ShowRefusal() override { Record("ShowRefusal"); }
-    void ShowStartFailure(const std::string& path, unsigned long error) override {
-        Record("ShowStartFailure " + path + " " + std::to_string(error));
+    void ReportRefusal() override { Record("ReportRefusal"); }
+    void ReportStartFailure(unsigned long error) override {
+        Record("ReportStartFailure " + applicationName + " " + std::to_string(error));
     }
-    void EndWizard(int exitCode) override { Record("EndWizard " + std::to_string(exitCode)); }
 
 private:
     static std::string Id(uint32_t v) { return v == kNoProcessList ? "nolist" : std::to_string(v); }
@@ -176,7 +175,7 @@ TEST(RunInstallationTest, RefusesClassesOutsideEightToThirteen) {
             EXPECT_EQ(p.log.front(), "0 StartPackage");
         } else {
             EXPECT_EQ(result, kRunRefused);
-            EXPECT_EQ(p.log, (Log{"0 ShowRefusal", "0 EndWizard 1"}));
+            EXPECT_EQ(p.log, (Log{"0 ReportRefusal"}));
         }
     }
 }
@@ -189,8 +188,7 @@ TEST(RunInstallationTest, StartFailureReportsErrorAndEnds) {
         EXPECT_EQ(RunInstallation(12, kAppDir, p), kRunStartFailed);
         EXPECT_EQ(p.log, (Log{
             "0 StartPackage",
-            "0 ShowStartFailure C:\\setup\\data\\Skylark48.exe " + std::to_string(error),
-            "0 EndWizard 2",
+            "0 ReportStartFailure C:\\setup\\data\\Skylark48.exe " + std::to_string(error),
         }));
     }
 }

@@ -38,16 +38,14 @@ std::string PackageCommandLine(const std::string& packagePath) {
 
 uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform& platform) {
     if (!IsAcceptedOsType(osType)) {
-        platform.ShowRefusal();
-        platform.EndWizard(static_cast<int>(kRunRefused));
+        platform.ReportRefusal();
         return kRunRefused;
     }
 
     const std::string packagePath = PackagePath(appDir);
     unsigned long error = 0;
     if (!platform.StartPackage(packagePath, PackageCommandLine(packagePath), &error)) {
-        platform.ShowStartFailure(packagePath, error);
-        platform.EndWizard(static_cast<int>(kRunStartFailed));
+        platform.ReportStartFailure(error);
         return kRunStartFailed;
     }
 

@@ -37,11 +37,11 @@ public:
     virtual uint32_t IsProcessRunning(uint32_t processId) = 0;
     virtual void Sleep(unsigned ms) = 0;
     virtual void ArmTimer(unsigned id, unsigned ms) = 0;
-    // Blocks until the user has closed the message.
-    virtual void ShowRefusal() = 0;
-    // Blocks until the user has closed the message.
-    virtual void ShowStartFailure(const std::string& packagePath, unsigned long error) = 0;
-    virtual void EndWizard(int exitCode) = 0;
+    // The run cannot go on. The wizard stops its timers, tells the user (the refusal; the start
+    // failure with the system's text for `error`) and, once the message is closed, ends with
+    // kRunRefused or kRunStartFailed. Returns at once: the message is the wizard's, not the run's.
+    virtual void ReportRefusal() = 0;
+    virtual void ReportStartFailure(unsigned long error) = 0;
 };
 
 std::string PackagePath(const std::string& appDir);
