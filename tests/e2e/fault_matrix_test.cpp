@@ -5,8 +5,8 @@
 //
 // Each observed outcome is also written as a row of docs/robustness.md, to the file named by
 // SKYLARK_ROBUSTNESS_ROWS (tests/e2e/robustness_report.py puts the rows of every run together).
-// Cases named *ChineseCodePage* need Wine under a Chinese locale and run in a registration of
-// their own; the DLL-planting case needs WINEDLLOVERRIDES from its registration (CMakeLists.txt).
+// Cases named *ChineseCodePage* need Wine under a Chinese locale, and those named *WesternCodePage*
+// under a Western one: each kind runs in a registration of its own; the DLL-planting case needs WINEDLLOVERRIDES from its registration (CMakeLists.txt).
 #include "wizard_fixture.h"
 
 #include "resource.h"
@@ -146,6 +146,9 @@ struct Outcome {
     bool ended = false;                 // false: still running at the bound, then ended by force
     DWORD exitCode = 0;
     bool packageRunningAtFinish = false;
+    std::string licenceText;                 // the licence box's text on the Licence page
+    std::vector<std::string> modalFaults;    // a message the wizard window did not wait behind
+    std::vector<std::string> keyNotes;       // what keys typed at the wizard did to a message
     std::vector<std::string> folderChanges;  // names added to, removed from or changed in the folder
     bool Saw(Page page) const {
         for (Page p : pages) {
@@ -165,6 +168,10 @@ public:
         m_deadline = GetTickCount64() + kCaseBoundMs;
         return m_wizard.Start(exePath, "", env);
     }
+    bool Start(const std::wstring& exePath, const Environment& env) {
+        m_deadline = GetTickCount64() + kCaseBoundMs;
+        return m_wizard.Start(exePath, env);
+    }
 
     // True once the program has ended (or been ended at the bound).
     bool Step() {
@@ -181,20 +188,21 @@ public:
         // Nothing is clicked on a page while a message box is up: the page waits behind it.
         if (HWND box = m_wizard.FindMessageBox()) {
             if (m_answered.insert(box).second) {
-                m_outcome.messages.push_back(WindowText(GetDlgItem(box, kMessageBoxTextId)));
+                const std::string text = WindowText(GetDlgItem(box, kMessageBoxTextId));
+                m_outcome.messages.push_back(text);
+                if (HWND wizard = m_wizard.FindDialogWith(IDC_TITLE)) {
+                    Page behind;
+                    NotePage(behind);
+                    TryToGetPast(box, wizard, text);
+                }
             }
-            PressMessageBoxOk(box);
+            if (IsWindow(box)) PressMessageBoxOk(box);
             return false;
         }
         if (!m_wizard.WaitForDialogWith(IDC_TITLE, 0)) return false;
         Page page;
-        if (!CurrentPage(page)) return false;
+        if (!NotePage(page)) return false;
         const ULONGLONG now = GetTickCount64();
-        if (m_outcome.pages.empty() || m_outcome.pages.back() != page) {
-            m_outcome.pages.push_back(page);
-            if (page == Page::Finish) m_outcome.packageRunningAtFinish = !ProcessesUnder(m_appDir, "Skylark48.exe").empty();
-            m_lastAction = 0;
-        }
         if (m_lastAction == 0 || now - m_lastAction >= kRetryActionMs) {
             m_lastAction = now;
             if (page == Page::Welcome) m_wizard.Click(IDC_WELCOME_NEXT);
@@ -207,6 +215,36 @@ public:
     Outcome& Result() { return m_outcome; }
 
 private:
+    // A message shown while the wizard window is up must belong to it: owned by it, with the wizard
+    // disabled behind it. Then the user's impatient Escape and Alt+F4, typed at the wizard, can at
+    // most close the message: they never end the wizard with another exit code.
+    void TryToGetPast(HWND box, HWND wizard, const std::string& text) {
+        if (GetWindow(box, GW_OWNER) != wizard) m_outcome.modalFaults.push_back("not owned by the wizard: " + text);
+        if (IsWindowEnabled(wizard)) m_outcome.modalFaults.push_back("the wizard stayed enabled behind: " + text);
+        const auto boxGoneOrEnded = [&] { return !IsWindow(box) || !m_wizard.Running(); };
+        TypeKeyAt(wizard, VK_ESCAPE);
+        if (WaitUntil(boxGoneOrEnded, 2000)) {
+            m_outcome.keyNotes.push_back("Escape typed at the wizard closed the message");
+            return;
+        }
+        TypeKeyAt(wizard, VK_F4, true);
+        m_outcome.keyNotes.push_back(WaitUntil(boxGoneOrEnded, 2000)
+                                         ? "Alt+F4 typed at the wizard closed the message"
+                                         : "the message stayed through Escape and Alt+F4 typed at the wizard");
+    }
+
+    // The page the wizard shows now, noted when it is new; false when no page shows.
+    bool NotePage(Page& page) {
+        if (!CurrentPage(page)) return false;
+        if (m_outcome.pages.empty() || m_outcome.pages.back() != page) {
+            m_outcome.pages.push_back(page);
+            if (page == Page::Licence) m_outcome.licenceText = m_wizard.Text(IDC_LICENSE_EDIT);
+            if (page == Page::Finish) m_outcome.packageRunningAtFinish = !ProcessesUnder(m_appDir, "Skylark48.exe").empty();
+            m_lastAction = 0;
+        }
+        return true;
+    }
+
     bool CurrentPage(Page& page) const {
         if (m_wizard.IsVisible(IDC_FINISH)) page = Page::Finish;
         else if (m_wizard.IsVisible(IDC_INSTALL_CANCEL)) page = Page::Installing;
@@ -237,12 +275,16 @@ void RunAll(std::vector<User*> users) {
 // What a case must show. A case that fails must name the file the user has to see to.
 struct Expected {
     DWORD exitCode = 0;
-    const char* namedFile = nullptr;  // relative to the folder: a message must give its full path
+    const char* namedFile = nullptr;    // relative to the folder: a message must give its full path
+    const char* message = nullptr;      // or the one message's whole text
+    std::string licenceText;            // what the licence box must show, if the case says
 };
 
 Expected Completes() { return {}; }
-Expected CompletesAfterMessage(const char* file) { return {0, file}; }
-Expected FailsNaming(DWORD code, const char* file) { return {code, file}; }
+Expected CompletesAfterMessage(const char* file) { return {0, file, nullptr, {}}; }
+Expected FailsNaming(DWORD code, const char* file) { return {code, file, nullptr, {}}; }
+Expected FailsSaying(DWORD code, const char* message) { return {code, nullptr, message, {}}; }
+Expected CompletesShowingLicence(const std::string& text) { return {0, nullptr, nullptr, text}; }
 
 // Rows of docs/robustness.md, in the order the cases ran. Everything given is in the ANSI code
 // page, with the application folder's path spelt out; the row is UTF-8, with "<folder>" for it
@@ -291,16 +333,17 @@ class FaultMatrix : public ::testing::Test {
 protected:
     // One case: a fresh copy of dist (with options), the user's run through it, the checks, a row.
     void RunCase(const std::string& label, const std::string& dist, const DistCopyOptions& options,
-                 const Expected& expected, const char* standInSeconds = kQuickRun) {
+                 const Expected& expected, const char* standInSeconds = kQuickRun, const Environment& env = {}) {
         auto copy = std::make_unique<DistCopy>(dist, options);
         ASSERT_TRUE(copy->Ok()) << copy->Error();
-        Check(label, *copy, copy->AppDir(), expected, standInSeconds, 1);
+        Check(label, *copy, copy->AppDir(), expected, standInSeconds, 1, "", env);
     }
 
-    // Starts `copies` wizards at once from appDir and checks each of them; returns the number of
-    // package starts.
+    // Starts `copies` wizards at once from appDir (by its Unicode path wideExe, if given) and
+    // checks each of them; returns the number of package starts.
     size_t Check(const std::string& label, const DistCopy& copy, const std::string& appDir, const Expected& expected,
-                 const char* standInSeconds, int copies, const std::string& extraNotes = "") {
+                 const char* standInSeconds, int copies, const std::string& extraNotes = "",
+                 const Environment& extraEnv = {}, const std::wstring& wideExe = L"") {
         SCOPED_TRACE(label);
         const std::string record = copy.Root() + "package-starts.txt";
         const auto before = ListTree(appDir);
@@ -308,10 +351,11 @@ protected:
         std::vector<User*> running;
         for (int i = 0; i < copies; ++i) {
             users.push_back(std::make_unique<User>(appDir));
-            EXPECT_TRUE(users.back()->Start(appDir + "Wi-FiSkylark.exe",
-                                            {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
-                                             {"SKYLARK_STANDIN_RECORD", record}}))
-                << LastErrorText();
+            Environment env = {{"SKYLARK_STANDIN_SECONDS", standInSeconds}, {"SKYLARK_STANDIN_RECORD", record}};
+            env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+            const bool started = wideExe.empty() ? users.back()->Start(appDir + "Wi-FiSkylark.exe", env)
+                                                 : users.back()->Start(wideExe, env);
+            EXPECT_TRUE(started) << LastErrorText();
             running.push_back(users.back().get());
         }
         RunAll(running);
@@ -349,6 +393,7 @@ protected:
         if (copies > 1) addNote(std::to_string(copies) + " copies, each as shown");
         addNote("package started " + std::to_string(startCount) + " time" + (startCount == 1 ? "" : "s"));
         if (users.front()->Result().packageRunningAtFinish) addNote("package still running at Finish");
+        for (const auto& note : users.front()->Result().keyNotes) addNote(note);
         ReportRow(label, users.front()->Result(), appDir, notes, passed);
         return startCount;
     }
@@ -374,9 +419,16 @@ protected:
             bool named = false;
             for (const auto& m : outcome.messages) named = named || m.find(path) != std::string::npos;
             check(named && outcome.messages.size() == 1, "not one message naming " + path);
+        } else if (expected.message) {
+            check(outcome.messages.size() == 1 && outcome.messages.front() == expected.message,
+                  std::string("not the one message \"") + expected.message + "\"");
         } else {
             check(outcome.messages.empty(), "a message: " + (outcome.messages.empty() ? "" : outcome.messages.front()));
         }
+        if (!expected.licenceText.empty()) {
+            check(outcome.licenceText == expected.licenceText, "the licence box showed \"" + outcome.licenceText + "\"");
+        }
+        for (const auto& fault : outcome.modalFaults) check(false, "message box " + fault);
         for (const auto& change : outcome.folderChanges) check(false, "application folder: " + change);
         return ok;
     }
@@ -509,6 +561,85 @@ TEST_F(FaultMatrix, NonAsciiFolderUnderChineseCodePage) {
     ASSERT_TRUE(copy->Ok()) << copy->Error();
     Check("non-ASCII folder \"" + options.folderName + "\" under ANSI code page 936 (a trail byte 0x5C)", *copy,
           copy->AppDir(), Completes(), kQuickRun, 1);
+}
+
+TEST_F(FaultMatrix, OperatingSystemRefused) {
+    ReportedVersion version("win2k");
+    ASSERT_TRUE(version.Ok());
+    RunCase("Windows 2000 reported: refused", ShippedDist(), {}, FailsSaying(1, "Driver not support Current OS type!"));
+}
+
+TEST_F(FaultMatrix, InstallationWorkerThatCannotStart) {
+    RunCase("installation worker cannot be started (test build's switch)", TestDist(), {},
+            FailsNaming(2, "data\\Skylark48.exe"), kQuickRun, {{"SKYLARK_TEST_FAIL_WORKER_START", "1"}});
+}
+
+std::wstring Widen(const std::string& ansi) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
+    return wide;
+}
+
+// "© “Skylark” café" as code page 1252 shows it, and as editors save it.
+const char* const kShownLicence = "\xA9 \x93Skylark\x94 caf\xE9\r\nsecond line\r\n";
+const char kUtf8Licence[] = "\xC2\xA9 \xE2\x80\x9CSkylark\xE2\x80\x9D caf\xC3\xA9\r\nsecond line\r\n";
+
+std::string Utf16LeWithMark(const std::string& utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t unit : wide) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+TEST_F(FaultMatrix, UnicodeLicencesUnderWesternCodePage) {
+    ASSERT_EQ(GetACP(), 1252u) << "Wine must run under a Western locale (LANG=en_US.UTF-8, made by scripts/bootstrap)";
+    const std::pair<const char*, std::string> licences[] = {
+        {"License.txt saved as UTF-16 with a mark (Notepad's Unicode)", Utf16LeWithMark(kUtf8Licence)},
+        {"License.txt saved as UTF-8 with a mark", std::string("\xEF\xBB\xBF") + kUtf8Licence},
+        {"License.txt saved as UTF-8 without a mark", kUtf8Licence},
+    };
+    for (const auto& licence : licences) {
+        DistCopyOptions options;
+        options.replaceFiles = {{"data\\License.txt", licence.second}};
+        RunCase(std::string(licence.first) + ", code page 1252", ShippedDist(), options,
+                CompletesShowingLicence(kShownLicence));
+    }
+}
+
+TEST_F(FaultMatrix, CyrillicFolderUnderWesternCodePage) {
+    ASSERT_EQ(GetACP(), 1252u) << "Wine must run under a Western locale (LANG=en_US.UTF-8, made by scripts/bootstrap)";
+    auto copy = std::make_unique<DistCopy>(ShippedDist(), DistCopyOptions{});
+    ASSERT_TRUE(copy->Ok()) << copy->Error();
+    // "Тест папка": the ANSI form of this name is "???? ?????", a folder that does not exist.
+    const std::wstring asCopied = Widen(copy->AppDir().substr(0, copy->AppDir().size() - 1));
+    const std::wstring cyrillic = Widen(copy->Root()) + L"\x0422\x0435\x0441\x0442 \x043F\x0430\x043F\x043A\x0430";
+    ASSERT_TRUE(MoveFileW(asCopied.c_str(), cyrillic.c_str())) << LastErrorText();
+
+    // The folder as the wizard's narrow calls can take it: its short form.
+    wchar_t shortForm[MAX_PATH];
+    const DWORD n = GetShortPathNameW(cyrillic.c_str(), shortForm, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH) << "no short name: " << LastErrorText();
+    char narrow[MAX_PATH * 2];
+    BOOL lossy = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, 0, shortForm, static_cast<int>(n), narrow, sizeof narrow, nullptr,
+                                           &lossy);
+    ASSERT_TRUE(length > 0 && !lossy) << "the short form is not plain ANSI either";
+    const std::string appDir = std::string(narrow, static_cast<size_t>(length)) + "\\";
+    std::string licence;
+    ASSERT_TRUE(ReadWholeFile(ShippedDist() + "\\data\\License.txt", licence));
+    ReplaceAll(licence, "\n", "\r\n");
+
+    Check("folder with a Cyrillic name under code page 1252, started by its Unicode path", *copy, appDir,
+          CompletesShowingLicence(licence), kQuickRun, 1, "runs from the folder's short (8.3) form", {},
+          cyrillic + L"\\Wi-FiSkylark.exe");
+    // Back to a name that the copy's clean-up can spell.
+    EXPECT_TRUE(MoveFileW(cyrillic.c_str(), asCopied.c_str())) << LastErrorText();
 }
 
 }  // namespace

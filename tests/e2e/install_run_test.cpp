@@ -19,7 +19,6 @@ namespace {
 constexpr DWORD kPastTestFallbackMs = 2 * SKYLARK_E2E_TEST_FALLBACK_MS + 4000;
 
 constexpr const char* kShortRun = "1";
-constexpr const char* kVersionKey = "Software\\Wine\\AppDefaults\\Wi-FiSkylark.exe";
 constexpr const char* kCaption = "Wi-FiSkylark";
 constexpr const char* kRefusal = "Driver not support Current OS type!";
 
@@ -35,32 +34,6 @@ bool IsListed(DWORD pid) {
     CloseHandle(snapshot);
     return listed;
 }
-
-// Wine's reported Windows version for the wizard alone, for as long as the object lives.
-class ReportedVersion {
-public:
-    explicit ReportedVersion(const char* version) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kVersionKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS) {
-            return;
-        }
-        m_ok = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                              static_cast<DWORD>(lstrlenA(version) + 1)) == ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~ReportedVersion() { Clear(); }
-    ReportedVersion(const ReportedVersion&) = delete;
-    ReportedVersion& operator=(const ReportedVersion&) = delete;
-    bool Ok() const { return m_ok; }
-
-    // Back to the prefix's own version (Windows 7), also after a run that was cut short. Other
-    // settings for the program stay.
-    static void Clear() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kVersionKey, "Version"); }
-
-private:
-    bool m_ok = false;
-};
 
 class InstallRunTest : public WizardFixture {
 protected:

@@ -304,6 +304,18 @@ bool DrivenProcess::Start(const std::string& exePath, const std::string& argumen
     return m_started;
 }
 
+bool DrivenProcess::Start(const std::wstring& exePath, const Environment& env) {
+    if (m_pi.hProcess) return false;
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    const std::wstring folder = exePath.substr(0, exePath.find_last_of(L'\\') + 1);
+    std::string block = EnvironmentBlock(env);   // an ANSI block: no CREATE_UNICODE_ENVIRONMENT
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    m_started = CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
+                               folder.empty() ? nullptr : folder.c_str(), &si, &m_pi) != FALSE;
+    return m_started;
+}
+
 bool DrivenProcess::Attach(DWORD pid) {
     if (m_pi.hProcess) return false;
     m_pi.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
@@ -469,6 +481,41 @@ std::string ClassName(HWND window) {
     const int n = GetClassNameA(window, name, sizeof name);
     return n > 0 ? std::string(name, static_cast<size_t>(n)) : std::string();
 }
+
+void TypeKeyAt(HWND window, WORD vk, bool withAlt) {
+    SetForegroundWindow(window);
+    std::vector<INPUT> keys;
+    auto key = [&](WORD code, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = code;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(code, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        keys.push_back(input);
+    };
+    if (withAlt) key(VK_MENU, false);
+    key(vk, false);
+    key(vk, true);
+    if (withAlt) key(VK_MENU, true);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+namespace {
+constexpr const char* kVersionKey = "Software\\Wine\\AppDefaults\\Wi-FiSkylark.exe";
+}
+
+ReportedVersion::ReportedVersion(const char* version) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kVersionKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    m_ok = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                          static_cast<DWORD>(lstrlenA(version) + 1)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+}
+
+void ReportedVersion::Clear() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kVersionKey, "Version"); }
 
 void PressMessageBoxOk(HWND box) {
     if (HWND ok = GetDlgItem(box, IDOK)) PostMessageA(ok, BM_CLICK, 0, 0);

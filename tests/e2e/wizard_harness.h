@@ -98,6 +98,8 @@ public:
     // Starts exePath in its own folder with the given variables added to (or, for an empty value,
     // removed from) this process's environment.
     bool Start(const std::string& exePath, const std::string& arguments = "", const Environment& env = {});
+    // The same by the program's Unicode path, as Explorer starts a program.
+    bool Start(const std::wstring& exePath, const Environment& env);
     // Follows a process that this object did not start (and so never ends it).
     bool Attach(DWORD pid);
     DWORD Pid() const { return m_pi.dwProcessId; }
@@ -140,6 +142,27 @@ private:
 
 // The process's exit code once it has ended; a test failure (and 0xBAD) if it does not end in time.
 DWORD ExpectExit(DrivenProcess& process);
+
+// A key typed on the keyboard (with Alt held, if asked) while `window` is brought to the front:
+// input goes where the system sends it, not straight into a window's queue.
+void TypeKeyAt(HWND window, WORD vk, bool withAlt = false);
+
+// Wine's reported Windows version for the wizard alone, for as long as the object lives.
+class ReportedVersion {
+public:
+    explicit ReportedVersion(const char* version);
+    ~ReportedVersion() { Clear(); }
+    ReportedVersion(const ReportedVersion&) = delete;
+    ReportedVersion& operator=(const ReportedVersion&) = delete;
+    bool Ok() const { return m_ok; }
+
+    // Back to the prefix's own version (Windows 7), also after a run that was cut short. Other
+    // settings for the program stay.
+    static void Clear();
+
+private:
+    bool m_ok = false;
+};
 
 std::string WindowText(HWND window);  // by WM_GETTEXT, so that it works across processes
 std::string ClassName(HWND window);
