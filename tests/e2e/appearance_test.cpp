@@ -709,7 +709,8 @@ TEST_F(AppearanceTest, MissingPictureIsReportedOnceAndTheWizardGoesOn) {
     ASSERT_NE(box, nullptr) << "no message box";
     EXPECT_EQ(WindowText(GetDlgItem(box, kMessageBoxTextId)), m_copy->Path(picture) + " was not found.");
     EXPECT_EQ(WindowText(box), "Wi-FiSkylark");
-    EXPECT_GT(RedPixels(box), 50) << "no stop icon";
+    // The box may be listed before it has painted its icon.
+    EXPECT_TRUE(WaitUntil([&] { return RedPixels(box) > 50; }, 10000)) << "no stop icon";
     PressMessageBoxOk(box);
     ASSERT_TRUE(WaitUntil([&] { return m_wizard->FindMessageBox() == nullptr; }));
 
