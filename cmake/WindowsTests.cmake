@@ -41,12 +41,14 @@ function(skylark_windows_test)
   endif()
 endfunction()
 
-# skylark_windows_run(NAME n PROGRAM p [PREFIX name] [DPI n] [TIMEOUT s] [ENVIRONMENT var=value ...])
+# skylark_windows_run(NAME n PROGRAM p [PREFIX name] [DPI n] [SCREEN WxH] [TIMEOUT s]
+#                     [ENVIRONMENT var=value ...])
 # Registers a run of gtest program p as CTest test n, in the Wine prefix ${SKYLARK_WINE_DIR}/<PREFIX>
-# (default dpi<DPI>) at the given DPI (default 96), with this tree's Wine (32- or 64-bit). Runs that
-# share a prefix take turns: they change its registry and start processes in it.
+# (default dpi<DPI>) at the given DPI (default 96), with this tree's Wine (32- or 64-bit), on an
+# Xvfb screen of the given size (default 1024x768) where there is no display. Runs that share a
+# prefix take turns: they change its registry and start processes in it.
 function(skylark_windows_run)
-  cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;PROGRAM;PREFIX;DPI;TIMEOUT" "ENVIRONMENT")
+  cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;PROGRAM;PREFIX;DPI;SCREEN;TIMEOUT" "ENVIRONMENT")
   if(NOT SKYLARK_WINDOWS_TESTS)
     return()
   endif()
@@ -60,8 +62,12 @@ function(skylark_windows_run)
     # Wine is slow to start in a fresh prefix, more so where 32-bit code is emulated.
     set(ARG_TIMEOUT 3600)
   endif()
+  if(NOT ARG_SCREEN)
+    set(ARG_SCREEN 1024x768)
+  endif()
   set(environment "SKYLARK_WINE_PREFIX=${SKYLARK_WINE_DIR}/${ARG_PREFIX}" "SKYLARK_WINE_DPI=${ARG_DPI}"
-                  "SKYLARK_WINE_ARCH=${SKYLARK_WINE_ARCH}" ${ARG_ENVIRONMENT})
+                  "SKYLARK_WINE_SCREEN=${ARG_SCREEN}" "SKYLARK_WINE_ARCH=${SKYLARK_WINE_ARCH}"
+                  ${ARG_ENVIRONMENT})
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_PROGRAM} --gtest_color=no)
   set_tests_properties(${ARG_NAME} PROPERTIES
     ENVIRONMENT "${environment}"

@@ -340,20 +340,10 @@ HitAnswer HitTest(HWND dialog, POINT client) {
 
 // Presses the primary button at a screen point, moves the mouse by (dx, dy) in steps and releases.
 void Drag(POINT from, int dx, int dy) {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    auto move = [&](int x, int y, DWORD flags) {
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(x, 65535, screenWidth - 1);
-        input.mi.dy = MulDiv(y, 65535, screenHeight - 1);
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
-        SendInput(1, &input, sizeof input);
-        Sleep(60);   // paced as a hand would, not asserted on
-    };
-    move(from.x, from.y, 0);
-    move(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
-    for (int i = 1; i <= 5; ++i) move(from.x + dx * i / 5, from.y + dy * i / 5, 0);
-    move(from.x + dx, from.y + dy, MOUSEEVENTF_LEFTUP);
+    MoveMouse(from);
+    MoveMouse(from, MOUSEEVENTF_LEFTDOWN);
+    for (int i = 1; i <= 5; ++i) MoveMouse({from.x + dx * i / 5, from.y + dy * i / 5});
+    MoveMouse({from.x + dx, from.y + dy}, MOUSEEVENTF_LEFTUP);
 }
 
 // A cheap fingerprint of what a rectangle of the screen shows.

@@ -383,6 +383,15 @@ void DrivenProcess::Click(int id) const {
     if (HWND control = Control(id)) PostMessageA(control, BM_CLICK, 0, 0);
 }
 
+bool DrivenProcess::ClickWithMouse(int id) const {
+    HWND control = Control(id);
+    RECT r = {};
+    if (!control || !GetWindowRect(control, &r)) return false;
+    SetForegroundWindow(m_dialog);
+    const POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    return MoveMouse(middle) && MoveMouse(middle, MOUSEEVENTF_LEFTDOWN) && MoveMouse(middle, MOUSEEVENTF_LEFTUP);
+}
+
 HWND DrivenProcess::Focus() const {
     if (!m_dialog) return nullptr;
     GUITHREADINFO info = {};
@@ -452,6 +461,19 @@ ClientSnapshot CaptureScreen(const RECT& rect) {
     if (memory) DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return shot;
+}
+
+bool MoveMouse(POINT screenPoint, DWORD buttonFlags) {
+    // Absolute input is in 0..65535 over the primary screen.
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screenPoint.x, 65535, screenWidth - 1);
+    input.mi.dy = MulDiv(screenPoint.y, 65535, screenHeight - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlags;
+    const bool taken = SendInput(1, &input, sizeof input) == 1;
+    Sleep(60);   // paced as a hand would, not asserted on
+    return taken;
 }
 
 ClientSnapshot DrivenProcess::CaptureClient() const {

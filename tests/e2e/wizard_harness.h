@@ -87,6 +87,10 @@ struct ClientSnapshot {
 // The screen's pixels under rect (screen coordinates).
 ClientSnapshot CaptureScreen(const RECT& rect);
 
+// Moves the mouse to a screen point through the input queue, with any button flags
+// (MOUSEEVENTF_LEFTDOWN, ...) at that point; paced as a hand would. False if the input was not taken.
+bool MoveMouse(POINT screenPoint, DWORD buttonFlags = 0);
+
 // A program started by the test, with its windows. Ends the process if it is still running.
 class DrivenProcess {
 public:
@@ -123,6 +127,10 @@ public:
     bool IsEnabled(int id) const;
     std::string Text(int id) const;
     void Click(int id) const;               // posts BM_CLICK
+    // Brings the dialog to the front and clicks the middle of control id with the mouse, as a
+    // hand would: input through the window system, not a message. False if there is no such
+    // control, or the input was not taken.
+    bool ClickWithMouse(int id) const;
     void PressKey(WORD vk) const;           // to the focused control of the dialog's thread
     HWND Focus() const;                     // the keyboard focus of the dialog's thread, or null
     int FocusId() const;                    // its control id, or 0 when no control of the dialog has it

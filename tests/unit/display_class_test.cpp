@@ -7,24 +7,37 @@
 
 namespace {
 
+// The three classes up to 144 DPI, then the window scaled from 600 x 398 with the last picture.
 TEST(DisplayClass, BoundariesAreInclusive)
 {
     struct Case {
         int dpi;
         int width, height;
         std::string image;
+        int screenW, screenH, left, top;
     };
     const Case cases[] = {
-        {72, 600, 398, "main96DPI.jpg"},   {96, 600, 398, "main96DPI.jpg"},
-        {97, 750, 498, "main125DPI.jpg"},  {120, 750, 498, "main125DPI.jpg"},
-        {125, 750, 498, "main125DPI.jpg"}, {126, 900, 597, "main150DPI.jpg"},
-        {144, 900, 597, "main150DPI.jpg"}, {192, 900, 597, "main150DPI.jpg"},
+        {72, 600, 398, "main96DPI.jpg", 1024, 768, 212, 185},
+        {96, 600, 398, "main96DPI.jpg", 1024, 768, 212, 185},
+        {97, 750, 498, "main125DPI.jpg", 1366, 768, 308, 135},
+        {120, 750, 498, "main125DPI.jpg", 1366, 768, 308, 135},
+        {125, 750, 498, "main125DPI.jpg", 1366, 768, 308, 135},
+        {126, 900, 597, "main150DPI.jpg", 1920, 1080, 510, 241},
+        {144, 900, 597, "main150DPI.jpg", 1920, 1080, 510, 241},
+        {145, 906, 601, "main150DPI.jpg", 1920, 1080, 507, 239},    // 906.25 x 601.15
+        {168, 1050, 697, "main150DPI.jpg", 2560, 1440, 755, 371},   // 696.5 rounds up
+        {192, 1200, 796, "main150DPI.jpg", 2560, 1600, 680, 402},
+        {240, 1500, 995, "main150DPI.jpg", 2560, 1600, 530, 302},
+        {288, 1800, 1194, "main150DPI.jpg", 1920, 1079, 60, -57},   // -115 / 2
     };
     for (const Case& c : cases) {
         const DisplayClass d = DisplayClassForDpi(c.dpi);
         EXPECT_EQ(d.width, c.width) << c.dpi;
         EXPECT_EQ(d.height, c.height) << c.dpi;
         EXPECT_EQ(d.backgroundImage, c.image) << c.dpi;
+        const WindowOrigin o = CentreOnScreen(c.screenW, c.screenH, d.width, d.height);
+        EXPECT_EQ(o.left, c.left) << c.dpi;
+        EXPECT_EQ(o.top, c.top) << c.dpi;
     }
 }
 
@@ -37,7 +50,7 @@ TEST(DisplayClass, CentringTruncatesTowardZero)
         {1024, 768, 96, 212, 185},
         {1366, 768, 120, 308, 135},
         {799, 600, 144, -50, 1},
-        {640, 480, 192, -130, -58},   // -260 / 2 and -117 / 2
+        {640, 480, 192, -280, -158},   // a 1200 x 796 window
     };
     for (const Case& c : cases) {
         const DisplayClass d = DisplayClassForDpi(c.dpi);

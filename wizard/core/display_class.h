@@ -10,7 +10,9 @@ struct DisplayClass {
     const char* backgroundImage;   // file name in data\ of the class's background picture
 };
 
-// 96 or less: 600 x 398; 97 to 125: 750 x 498; 126 or more: 900 x 597.
+// 96 or less: 600 x 398; 97 to 125: 750 x 498; 126 to 144: 900 x 597. Denser screens keep the last
+// class's picture, and the window grows with the density from 600 x 398 at 96 (MulDiv, rounded to
+// nearest), so that the dialog's controls, which grow with the dialog font, stay inside it.
 DisplayClass DisplayClassForDpi(int horizontalDpi);
 
 struct WindowOrigin {
