@@ -74,7 +74,7 @@ CASES = [
     ("GIF larger than its area", picture("zv_reset_animation.gif", (65, 40), "GIF", frames=3),
      "zv_reset_animation.gif", "warning", "3 frames, delays 80 ms x3; larger than", ()),
     ("text as the GIF", write("zv_reset_animation.gif", b"not a picture\r\n"),
-     "zv_reset_animation.gif", "error", "the GIF walker fails", ()),
+     "zv_reset_animation.gif", "error", "the GIF walker finds no image", ()),
     ("64-bit package", write("Skylark48.exe", minimal_pe(AMD64)), "Skylark48.exe", "warning",
      "machine AMD64; cannot start on 32-bit Windows", ()),
     ("text as the package", write("Skylark48.exe", b"@echo off\r\n"), "Skylark48.exe", "error",
@@ -135,6 +135,8 @@ class Refusals(unittest.TestCase):
         no_key = {k: v for k, v in os.environ.items() if not k.startswith("SKYLARK_SIGN_")}
         cases = [
             ("out folder not empty", (data, full), None, "not empty"),
+            ("out folder inside the data folder", (data, os.path.join(data, "out")), None,
+             "inside the data folder"),
             ("no such data folder", (os.path.join(data, "nope"), "new"), None, "not a folder"),
             ("unknown code page", (data, "new", "--codepage", "99999"), None, "code page 99999"),
             ("--sign without a key", (data, "new", "--sign"), no_key, "SKYLARK_SIGN_PKCS12"),

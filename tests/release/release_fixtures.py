@@ -15,7 +15,8 @@ def minimal_pe(machine):
     plus = machine != I386
     optional_size = 240 if plus else 224
     dos = b"MZ" + bytes(58) + struct.pack("<I", 64)   # e_lfanew: the PE headers follow at 64
-    coff = struct.pack("<HHIIIHH", machine, 0, 0, 0, 0, optional_size, 0x0102)   # executable, 32-bit
+    # machine, no sections, no time or symbols, flags: executable, 32-bit words
+    coff = struct.pack("<HHIIIHH", machine, 0, 0, 0, 0, optional_size, 0x0102)
     optional = struct.pack("<H", 0x20B if plus else 0x10B) + bytes(optional_size - 2)
     return dos + b"PE\0\0" + coff + optional
 

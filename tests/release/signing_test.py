@@ -71,8 +71,9 @@ class Signing(unittest.TestCase):
 
         screens = os.path.join(self.work, "screens")
         os.makedirs(screens)
-        walk = subprocess.run([WINE_EMULATOR, WALKTHROUGH, windows_path(dist), windows_path(screens)],
-                              capture_output=True, text=True)
+        walk = subprocess.run(
+            [WINE_EMULATOR, WALKTHROUGH, windows_path(dist), windows_path(screens)],
+            capture_output=True, text=True)
         self.assertEqual(walk.returncode, 0, walk.stdout + walk.stderr)
         self.assertIn("4-finish.bmp", walk.stdout)
 

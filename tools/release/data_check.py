@@ -73,6 +73,8 @@ def check_background(path, name, size):
                 return row.note("not a JPEG (%s)" % image.format, ERROR)
             image.load()   # decodes every scan, so a cut-short file shows here
             width, height = image.size
+    except Image.DecompressionBombError as e:
+        return row.note("refused as too large to decode: %s" % e, ERROR)
     except (UnidentifiedImageError, OSError, SyntaxError, ValueError) as e:
         return row.note("does not decode as a JPEG: %s" % e, ERROR)
     row.note("JPEG %dx%d" % (width, height))
@@ -99,8 +101,10 @@ def _delays(frames):
 def check_animation(path, gif_frames):
     row = Row(ANIMATION)
     run = subprocess.run([gif_frames, path], capture_output=True, text=True)
+    if run.returncode == 1:
+        return row.note("the GIF walker finds no image (not a GIF, or cut short)", ERROR)
     if run.returncode != 0:
-        reason = run.stderr.strip() or "no image found (not a GIF, or cut short)"
+        reason = run.stderr.strip() or "gif-frames ended with code %d" % run.returncode
         return row.note("the GIF walker fails: %s" % reason, ERROR)
     screen, blocks, delays = None, 0, []
     for line in run.stdout.splitlines():
@@ -137,8 +141,8 @@ def check_package(path):
     name = pefile.MACHINE_TYPE.get(machine, "0x%04X" % machine).replace("IMAGE_FILE_MACHINE_", "")
     row.note("PE, machine %s" % name)
     if machine != I386:
-        row.note("cannot start on 32-bit Windows (the wizard says the package could not be started)",
-                 WARNING)
+        row.note("cannot start on 32-bit Windows (the wizard says the package could not be "
+                 "started)", WARNING)
     return row
 
 
@@ -160,9 +164,11 @@ def check_folder(data_dir, code_page, gif_frames):
             rows.append(_missing(data_dir, name))
             continue
         try:
-            rows.append(checks[name](path))
+            open(path, "rb").close()   # so that a check's own message is not taken for this one
         except OSError as e:
             rows.append(Row(name).note("cannot read: %s" % e.strerror, ERROR))
+            continue
+        rows.append(checks[name](path))
     for name in other_files(data_dir, expected):
         rows.append(Row(name).note("shipped as it is"))
     return rows

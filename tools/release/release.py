@@ -29,7 +29,8 @@ def parse_arguments(argv):
     parser = argparse.ArgumentParser(prog="release", description=__doc__.split("\n")[0])
     parser.add_argument("data_dir", metavar="DATA_DIR")
     parser.add_argument("out_dir", metavar="OUT_DIR")
-    parser.add_argument("--program", help="the built program (scripts/release builds it and gives it)")
+    parser.add_argument("--program",
+                        help="the built program (scripts/release builds it and gives it)")
     parser.add_argument("--gif-frames", help="the gif-frames tool (scripts/release gives it)")
     parser.add_argument("--codepage", type=int, default=1252,
                         help="the customers' ANSI code page, for the licence check (default 1252)")
@@ -51,6 +52,9 @@ def problem_with_arguments(args):
         return "%s is not empty: give a new or empty folder" % args.out_dir
     if os.path.exists(args.out_dir) and not os.path.isdir(args.out_dir):
         return "%s is not a folder" % args.out_dir
+    data_dir, out_dir = os.path.realpath(args.data_dir), os.path.realpath(args.out_dir)
+    if os.path.commonpath([data_dir, out_dir]) == data_dir:
+        return "%s lies inside the data folder %s" % (args.out_dir, args.data_dir)
     if args.timestamp and not args.sign:
         return "--timestamp goes with --sign"
     if args.sign:
@@ -96,6 +100,9 @@ def make_release(args, staging):
 
 
 def main(argv):
+    # A vendor's file name that is not UTF-8 is still printed, not a crash.
+    sys.stdout.reconfigure(errors="backslashreplace")
+    sys.stderr.reconfigure(errors="backslashreplace")
     args = parse_arguments(argv)
     problem = problem_with_arguments(args)
     if problem:

@@ -63,7 +63,8 @@ def sign(program, timestamp_url=None):
     pkcs12, password = signing_inputs()
     with tempfile.TemporaryDirectory(prefix="skylark-sign-") as work:
         signed = os.path.join(work, "signed.exe")
-        command = ["osslsigncode", "sign", "-pkcs12", pkcs12, "-readpass", "/dev/stdin", "-h", "sha256",
+        command = ["osslsigncode", "sign", "-pkcs12", pkcs12, "-readpass", "/dev/stdin",
+                   "-h", "sha256",
                    "-n", os.path.splitext(os.path.basename(program))[0]]
         if timestamp_url:
             command += ["-ts", timestamp_url]
