@@ -1,0 +1,71 @@
+#!/usr/bin/python3
+"""Two releases of the same program and data give byte-identical archives and sums, whatever the
+files' times and modes and wherever the release is written; and the archive holds the folder.
+
+    reproducible_archive_test.py TOOL_DIR GIF_FRAMES SAMPLE_DATA_DIR"""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+import zipfile
+
+from release_fixtures import Release
+
+TOOL_DIR, GIF_FRAMES, SAMPLE = sys.argv[1:4]
+
+
+class ReproducibleArchive(unittest.TestCase):
+    def setUp(self):
+        self.release = Release(TOOL_DIR, GIF_FRAMES)
+        self.addCleanup(self.release.cleanup)
+
+    def read(self, *path):
+        with open(os.path.join(*path), "rb") as f:
+            return f.read()
+
+    def commit_time(self):
+        run = subprocess.run(["git", "-C", TOOL_DIR, "log", "-1", "--format=%ct"],
+                             capture_output=True, text=True, check=True)
+        return int(run.stdout)
+
+    def test_two_releases_are_identical(self):
+        data = self.release.data_folder(SAMPLE)
+        first = os.path.join(self.release.work, "first")
+        self.assertEqual(self.release.run(data, first).returncode, 0)
+
+        # What must not matter: when and with which modes the inputs were written, and where to.
+        for name in os.listdir(data):
+            path = os.path.join(data, name)
+            os.chmod(path, 0o600)
+            os.utime(path, (time.time() - 86400 * 400,) * 2)
+        os.chmod(self.release.program, 0o755)
+        second = os.path.join(self.release.work, "elsewhere", "second")
+        run = self.release.run(data, second)
+        self.assertEqual(run.returncode, 0, run.stderr)
+
+        for name in ("Wi-FiSkylark.zip", "SHA256SUMS"):
+            self.assertEqual(self.read(first, name), self.read(second, name), name)
+
+        with zipfile.ZipFile(os.path.join(first, "Wi-FiSkylark.zip")) as archive:
+            names = archive.namelist()
+            self.assertEqual(names, sorted(names))
+            expected = ["Wi-FiSkylark/Wi-FiSkylark.exe"] + sorted(
+                "Wi-FiSkylark/data/" + n for n in os.listdir(data))
+            self.assertEqual(names, expected)
+            # Neither now nor the files' times: the commit's, which both runs share.
+            commit_time = time.gmtime(self.commit_time())[:6]
+            for info in archive.infolist():
+                self.assertEqual(archive.read(info), self.read(first, info.filename))
+                self.assertEqual(info.external_attr >> 16, 0o100644, info.filename)
+                self.assertEqual(info.date_time[:5], commit_time[:5], info.filename)
+
+        check = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=first,
+                               capture_output=True, text=True)
+        self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+        self.assertEqual(len(check.stdout.splitlines()), len(names) + 1)   # the zip too
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1])

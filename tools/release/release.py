@@ -1,0 +1,140 @@
+#!/usr/bin/python3
+"""From a vendor's data folder to the folder a customer gets, checked, optionally signed, with
+SHA256SUMS and a reproducible zip archive. scripts/release builds the program and runs this.
+
+    release.py DATA_DIR OUT_DIR --program EXE --gif-frames TOOL [--codepage N] [--sign]
+               [--timestamp URL]
+    release.py DATA_DIR OUT_DIR --check-arguments [...]
+
+OUT_DIR gets FOLDER/ (the program and data/), FOLDER.zip and SHA256SUMS, where FOLDER is the
+program's name without .exe. Nothing is written unless every step succeeds."""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import archive
+import data_check
+import licence_encoding
+import signing
+
+EXIT_FAILED = 1
+EXIT_USAGE = 2
+
+
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(prog="release", description=__doc__.split("\n")[0])
+    parser.add_argument("data_dir", metavar="DATA_DIR")
+    parser.add_argument("out_dir", metavar="OUT_DIR")
+    parser.add_argument("--program",
+                        help="the built program (scripts/release builds it and gives it)")
+    parser.add_argument("--gif-frames", help="the gif-frames tool (scripts/release gives it)")
+    parser.add_argument("--codepage", type=int, default=1252,
+                        help="the customers' ANSI code page, for the licence check (default 1252)")
+    parser.add_argument("--sign", action="store_true",
+                        help="sign the program (PKCS#12 file and password from %s and %s)"
+                        % (signing.PKCS12_VARIABLE, signing.PASSWORD_VARIABLE))
+    parser.add_argument("--timestamp", metavar="URL", help="RFC 3161 timestamp server for --sign")
+    parser.add_argument("--check-arguments", action="store_true",
+                        help=argparse.SUPPRESS)   # scripts/release, before it builds
+    return parser.parse_args(argv)
+
+
+def problem_with_arguments(args):
+    if licence_encoding.codec_for_code_page(args.codepage) is None:
+        return "code page %d is not one this tool knows" % args.codepage
+    if not os.path.isdir(args.data_dir):
+        return "%s is not a folder" % args.data_dir
+    if os.path.isdir(args.out_dir) and os.listdir(args.out_dir):
+        return "%s is not empty: give a new or empty folder" % args.out_dir
+    if os.path.exists(args.out_dir) and not os.path.isdir(args.out_dir):
+        return "%s is not a folder" % args.out_dir
+    data_dir, out_dir = os.path.realpath(args.data_dir), os.path.realpath(args.out_dir)
+    if os.path.commonpath([data_dir, out_dir]) == data_dir:
+        return "%s lies inside the data folder %s" % (args.out_dir, args.data_dir)
+    if args.timestamp and not args.sign:
+        return "--timestamp goes with --sign"
+    if args.sign:
+        try:
+            signing.signing_inputs()
+        except signing.SigningError as e:
+            return str(e)
+    if args.check_arguments:
+        return None
+    for option, path in (("--program", args.program), ("--gif-frames", args.gif_frames)):
+        if not path or not os.path.isfile(path):
+            return "%s needs an existing file" % option
+    return None
+
+
+def archive_time():
+    """SOURCE_DATE_EPOCH when set, else the time of the commit the tool belongs to."""
+    if os.environ.get("SOURCE_DATE_EPOCH", "").isdigit():
+        return int(os.environ["SOURCE_DATE_EPOCH"])
+    here = os.path.dirname(os.path.abspath(__file__))
+    run = subprocess.run(["git", "-C", here, "log", "-1", "--format=%ct"], capture_output=True,
+                         text=True)
+    return int(run.stdout) if run.returncode == 0 and run.stdout.strip().isdigit() else 0
+
+
+def make_release(args, staging):
+    name = os.path.splitext(os.path.basename(args.program))[0]
+    folder = os.path.join(staging, name)
+    program = os.path.join(folder, os.path.basename(args.program))
+    # Contents only: modes and times of the vendor's files are none of the customer's business.
+    shutil.copytree(args.data_dir, os.path.join(folder, "data"), copy_function=shutil.copyfile)
+    shutil.copyfile(args.program, program)
+    if args.sign:
+        report = signing.sign(program, args.timestamp)
+        print("release: signed %s; osslsigncode verify: %s" % (
+            os.path.basename(program), report.strip().splitlines()[-1]))
+    else:
+        print("release: %s is NOT signed (--sign signs it)" % os.path.basename(program))
+
+    names = [name + "/" + f for f in archive.files_under(folder)]
+    archive.write_zip(staging, names, os.path.join(staging, name + ".zip"), archive_time())
+    archive.write_sums(staging, names + [name + ".zip"], os.path.join(staging, "SHA256SUMS"))
+
+
+def main(argv):
+    # A vendor's file name that is not UTF-8 is still printed, not a crash.
+    sys.stdout.reconfigure(errors="backslashreplace")
+    sys.stderr.reconfigure(errors="backslashreplace")
+    args = parse_arguments(argv)
+    problem = problem_with_arguments(args)
+    if problem:
+        print("release: %s" % problem, file=sys.stderr)
+        return EXIT_USAGE
+    if args.check_arguments:
+        return 0
+
+    rows = data_check.check_folder(args.data_dir, args.codepage, args.gif_frames)
+    print(data_check.format_table(rows))
+    errors = sum(r.verdict == data_check.ERROR for r in rows)
+    if errors:
+        print("release: %d error(s) in %s: nothing written" % (errors, args.data_dir),
+              file=sys.stderr)
+        return EXIT_FAILED
+
+    out_dir = os.path.abspath(args.out_dir)
+    os.makedirs(os.path.dirname(out_dir), exist_ok=True)
+    staging = tempfile.mkdtemp(prefix=".release-", dir=os.path.dirname(out_dir))
+    try:
+        make_release(args, staging)
+        if os.path.isdir(out_dir):
+            os.rmdir(out_dir)   # empty, as checked
+        os.rename(staging, out_dir)
+    except (OSError, signing.SigningError) as e:
+        shutil.rmtree(staging, ignore_errors=True)
+        print("release: %s: nothing written" % e, file=sys.stderr)
+        return EXIT_FAILED
+    os.chmod(out_dir, 0o755)   # mkdtemp's 0700 was for the work in progress
+    print("release: %s" % out_dir)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
