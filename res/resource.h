@@ -35,3 +35,5 @@
 #define WM_APP_ARM_TIMER            (WM_APP + 1)
 #define WM_APP_END_WIZARD           (WM_APP + 2)
 #define WM_APP_RUN_FAILED           (WM_APP + 3)
+// Posted by the wizard window to itself: work that its first showing does not wait for
+#define WM_APP_LOAD_ANIMATION       (WM_APP + 4)

@@ -115,13 +115,19 @@ BOOL CSetupDlg::OnInitDialog()
     g_hSetupWnd = m_hWnd;
     ShowPage();
 
+    CheckOsVersion();
+    // Only the Installing page shows the animation: its frames are decoded once the window is up.
+    // Posted now, the message is handled before any click the user makes on the shown window.
+    ::PostMessageA(m_hWnd, WM_APP_LOAD_ANIMATION, 0, 0);
+    return TRUE;
+}
+
+void CSetupDlg::OnLoadAnimation()
+{
     // The animation runs from now on, shown or hidden; only the Installing page shows it.
     if (m_picAnimation.LoadFromFile(g_strAppDir + "data\\zv_reset_animation.gif"))
         m_picAnimation.Show();
     m_picAnimation.ShowWindow(SW_HIDE);
-
-    CheckOsVersion();
-    return TRUE;
 }
 
 bool CSetupDlg::LoadLicenceText()
@@ -237,6 +243,9 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_APP_END_WIZARD:
         OnEndWizard(static_cast<int>(wp));
+        return 0;
+    case WM_APP_LOAD_ANIMATION:
+        OnLoadAnimation();
         return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);

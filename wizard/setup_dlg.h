@@ -24,6 +24,7 @@ protected:
 private:
     void ShowPage();
     bool LoadLicenceText();
+    void OnLoadAnimation();
     void OnNoAction() {}
     void OnWelcomeNext();
     void OnInstallNext();
