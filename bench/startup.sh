@@ -4,8 +4,10 @@
 # from CreateProcess to the program's first visible top-level window; the three take turns, round
 # after round, so that a machine that grows busier slows them alike and the ratios stay fair.
 #   bench/startup.sh [ROUNDS]        (default 15)
-#   bench/startup.sh --timeline      one start of the wizard under Wine's +timestamp,+loaddll trace:
-#                                    when each library came, and when the window did
+#   bench/startup.sh --timeline      one start of the wizard under Wine's +timestamp,+loaddll trace
+#                                    (and a relay trace of a few calls): when each library loaded, the
+#                                    dialog was created and initialised, the pictures were decoded,
+#                                    and when the window came
 # Measures the shipped 32-bit build (build/dist) where the kernel runs Wine's 32-bit loader, else the
 # 64-bit build of the same sources. Needs Debian's nsis package (makensis); installs it as root.
 set -euo pipefail
@@ -37,7 +39,7 @@ fi
 . "$root/scripts/wine-env"
 [ -d "$tree" ] || { echo "startup: $tree is not built yet: run scripts/test (or scripts/run) first" >&2; exit 1; }
 cmake -S "$root" -B "$tree" >/dev/null   # a tree configured before the bench existed learns of it
-cmake --build "$tree" --target Wi-FiSkylark first-window bare-window -- -j2 >/dev/null
+cmake --build "$tree" --target Wi-FiSkylark first-window bare-window --parallel 2 >/dev/null
 
 work=$(mktemp -d)
 export WINEPREFIX=$tree/wine/bench-startup WINEDEBUG=-all SKYLARK_WINESERVER
