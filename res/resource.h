@@ -34,3 +34,5 @@
 // Private messages to the wizard window, posted by the installation worker
 #define WM_APP_ARM_TIMER            (WM_APP + 1)
 #define WM_APP_RUN_FAILED           (WM_APP + 3)   // wParam: exit code; lParam: the system's error
+// Posted by the wizard window to itself: work that its first showing does not wait for
+#define WM_APP_AFTER_FIRST_SHOW     (WM_APP + 4)

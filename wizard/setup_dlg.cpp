@@ -108,7 +108,6 @@ BOOL CSetupDlg::OnInitDialog()
 
     m_richLicense.SetFont(m_fontText.Get());
     m_richLicense.SetSelectionRed();
-    m_richLicense.SetWindowText(m_strLicense);
     m_richLicense.ShowWindow(SW_HIDE);
     // Replaces the licence box's own font: the licence shows in Verdana 10 pt.
     m_editLicense.SetFont(m_fontLicense.Get());
@@ -117,13 +116,21 @@ BOOL CSetupDlg::OnInitDialog()
     g_hSetupWnd = m_hWnd;
     ShowPage();
 
+    CheckOsVersion();
+    // What no page shows yet is done once the window is up. Posted now, the message is handled
+    // before any click the user makes on the shown window.
+    ::PostMessageA(m_hWnd, WM_APP_AFTER_FIRST_SHOW, 0, 0);
+    return TRUE;
+}
+
+void CSetupDlg::OnAfterFirstShow()
+{
+    // The rich edit is never shown, but keeps the licence text as the licence box does.
+    m_richLicense.SetWindowText(m_strLicense);
     // The animation runs from now on, shown or hidden; only the Installing page shows it.
     if (m_picAnimation.LoadFromFile(g_strAppDir + "data\\zv_reset_animation.gif"))
         m_picAnimation.Show();
     m_picAnimation.ShowWindow(SW_HIDE);
-
-    CheckOsVersion();
-    return TRUE;
 }
 
 BOOL CSetupDlg::EndBeforeFirstPage(int exitCode)
@@ -250,6 +257,9 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_APP_RUN_FAILED:
         OnRunFailed(static_cast<uint32_t>(wp), static_cast<DWORD>(lp));
+        return 0;
+    case WM_APP_AFTER_FIRST_SHOW:
+        OnAfterFirstShow();
         return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);

@@ -26,6 +26,7 @@ private:
     void ShowPage();
     bool LoadLicenceText();
     BOOL EndBeforeFirstPage(int exitCode);
+    void OnAfterFirstShow();
     void OnNoAction() {}
     void OnWelcomeNext();
     void OnInstallNext();

@@ -884,5 +884,30 @@ TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
     EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
+// Next, then Accept the moment it shows, as fast as a user can: the Installing page shows the
+// animation at once, at the picture's own size (the load sizes the control), and running.
+TEST_F(AppearanceTest, AnimationRunsOnAnInstallingPageReachedAtOnce) {
+    Start(ShippedDist(), SolidPictures());
+    std::string gif;
+    ASSERT_TRUE(ReadWholeFile(m_copy->Path("data\\zv_reset_animation.gif"), gif));
+    ASSERT_GE(gif.size(), 10u);
+    const auto* screen = reinterpret_cast<const unsigned char*>(gif.data()) + 6;   // after "GIF89a"
+    const int gifWidth = screen[0] | screen[1] << 8, gifHeight = screen[2] | screen[3] << 8;
+
+    m_wizard->Click(IDC_WELCOME_NEXT);
+    ASSERT_TRUE(WaitUntil([&] { return m_wizard->IsVisible(IDC_ACCEPT); }));
+    m_wizard->Click(IDC_ACCEPT);
+    HWND animation = m_wizard->Control(IDC_ANIMATION);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(animation) != FALSE; }));
+    RECT shown = {};
+    GetWindowRect(animation, &shown);
+    EXPECT_EQ(shown.right - shown.left, gifWidth) << "the animation was not loaded when its page came";
+    EXPECT_EQ(shown.bottom - shown.top, gifHeight) << "the animation was not loaded when its page came";
+    EXPECT_GE(DistinctFrames(*m_wizard, Dialog(), animation), 3u) << "the animation does not run";
+
+    m_wizard->Click(IDC_INSTALL_CANCEL);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+}
+
 }  // namespace
 }  // namespace e2e
