@@ -147,6 +147,7 @@ struct Outcome {
     DWORD exitCode = 0;
     bool packageRunningAtFinish = false;
     std::string licenceText;                 // the licence box's text on the Licence page
+    std::string hiddenLicenceText;           // the hidden rich edit's text then
     std::vector<std::string> modalFaults;    // a message the wizard window did not wait behind
     std::vector<std::string> keyNotes;       // what keys typed at the wizard did to a message
     std::vector<std::string> folderChanges;  // names added to, removed from or changed in the folder
@@ -238,7 +239,10 @@ private:
         if (!CurrentPage(page)) return false;
         if (m_outcome.pages.empty() || m_outcome.pages.back() != page) {
             m_outcome.pages.push_back(page);
-            if (page == Page::Licence) m_outcome.licenceText = m_wizard.Text(IDC_LICENSE_EDIT);
+            if (page == Page::Licence) {
+                m_outcome.licenceText = m_wizard.Text(IDC_LICENSE_EDIT);
+                m_outcome.hiddenLicenceText = m_wizard.Text(IDC_LICENSE_RICHEDIT);
+            }
             if (page == Page::Finish) m_outcome.packageRunningAtFinish = !ProcessesUnder(m_appDir, "Skylark48.exe").empty();
             m_lastAction = 0;
         }
@@ -427,6 +431,11 @@ protected:
         }
         if (!expected.licenceText.empty()) {
             check(outcome.licenceText == expected.licenceText, "the licence box showed \"" + outcome.licenceText + "\"");
+            // The rich edit keeps paragraphs with a lone CR: the same text, line ends aside.
+            std::string hidden = outcome.hiddenLicenceText, shown = expected.licenceText;
+            ReplaceAll(hidden, "\r\n", "\r");
+            ReplaceAll(shown, "\r\n", "\r");
+            check(hidden == shown, "the hidden rich edit held \"" + outcome.hiddenLicenceText + "\"");
         }
         for (const auto& fault : outcome.modalFaults) check(false, "message box " + fault);
         for (const auto& change : outcome.folderChanges) check(false, "application folder: " + change);
