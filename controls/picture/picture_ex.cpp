@@ -171,12 +171,7 @@ void CPictureEx::LoadFrames()
         frameBlock.Release();   // the stream frees it when released
 
         GifFrame frame;
-        frame.width = info.width;
-        frame.height = info.height;
-        frame.left = info.left;
-        frame.top = info.top;
-        frame.delay = info.delay;
-        frame.disposal = info.disposal;
+        frame.info = info;
         // A frame stream is at most one byte longer than the source, whose size is a DWORD.
         if (length <= 0x7FFFFFFF &&
             SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(length), FALSE, IID_IPicture,
@@ -249,7 +244,7 @@ void CPictureEx::Show()
     } else if (m_frames.size() == 1) {
         // Of a GIF whose other frames all failed to load, the one that loaded is shown still.
         const GifFrame& frame = m_frames.front();
-        RenderStill(frame.picture.Get(), frame.left, frame.top, frame.width, frame.height);
+        RenderStill(frame.picture.Get(), frame.info.left, frame.info.top, frame.info.width, frame.info.height);
     }
 }
 
@@ -290,7 +285,7 @@ void CPictureEx::RunAnimation()
     CanvasRect whole;
     whole.width = m_width;
     whole.height = m_height;
-    ::RunAnimation(MakeFrameRecords(m_frames), whole, m_frameIndex, canvas, stop);
+    ::RunAnimation(FrameInfos(m_frames), whole, m_frameIndex, canvas, stop);
 }
 
 LRESULT CPictureEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
