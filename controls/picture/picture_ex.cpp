@@ -228,14 +228,8 @@ void CPictureEx::Show()
         // Without the event the thread could neither sleep between frames nor be stopped.
         if (!m_stopEvent)
             return;
-        const uintptr_t thread =
-            ::_beginthreadex(nullptr, 0, &CPictureEx::AnimationThreadProc, this, CREATE_SUSPENDED, nullptr);
-        m_thread.Attach(reinterpret_cast<HANDLE>(thread));
-        if (m_thread) {
-            // Lowered before its first instruction: it never runs at normal priority.
-            ::SetThreadPriority(m_thread.Get(), THREAD_PRIORITY_LOWEST);
-            ::ResumeThread(m_thread.Get());
-        }
+        // Lowered before its first instruction: it never runs at normal priority.
+        m_thread.Create(&CPictureEx::AnimationThreadProc, this, THREAD_PRIORITY_LOWEST);
         return;
     }
 
