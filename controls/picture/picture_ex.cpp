@@ -90,11 +90,11 @@ bool CPictureEx::LoadFromFile(const std::string& path)
     CGlobalMemory block(GMEM_MOVEABLE | GMEM_NODISCARD, length);
     if (!block)
         return false;
-    void* bytes = ::GlobalLock(block.Get());
-    if (!bytes)
+    CGlobalLock bytes(block.Get());
+    if (!bytes.Get())
         return false;
-    const bool read = ReadExactly(file.Get(), bytes, length);
-    ::GlobalUnlock(block.Get());
+    const bool read = ReadExactly(file.Get(), bytes.Get(), length);
+    bytes.Unlock();
     file.Close();
     if (!read)
         return false;
@@ -106,13 +106,14 @@ bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size)
     Reset();
     const ComScope com;
 
-    const auto* data = static_cast<const uint8_t*>(::GlobalLock(block));
+    CGlobalLock lock(block);
+    const auto* data = static_cast<const uint8_t*>(lock.Get());
     if (!data)
         return false;
     const bool isGif = GifWalker::IsGif(data, size);
     const GifLoad gif = isGif ? WalkGif(data, size) : GifLoad::NoGraphicBlock;
     m_walker.Reset();   // the walk's view of the data ends before the lock does
-    ::GlobalUnlock(block);
+    lock.Unlock();
 
     if (!isGif) {
         if (!LoadSinglePicture(block, size))
