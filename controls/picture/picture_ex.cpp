@@ -1,11 +1,11 @@
 #include "picture_ex.h"
 
+#include "com_scope.h"
 #include "gdi_canvas.h"
 #include "global_memory.h"
 #include "ole_picture.h"
 
 #include <olectl.h>
-#include <process.h>
 
 #include <utility>
 
@@ -13,23 +13,6 @@ namespace {
 
 const DWORD kStopWaitMs = 5000;
 const int kHimetricPerInch = 2540;
-
-// Sets up COM for the picture loader on this thread for as long as it lives, and takes back only
-// what it set up.
-class ComScope {
-public:
-    ComScope() : m_result(::CoInitialize(nullptr)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(m_result))
-            ::CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT m_result;
-};
 
 // Frame streams back IStreams that free them, so each is a global block of its own.
 uint8_t* AllocFixedBlock(void*, size_t size)
