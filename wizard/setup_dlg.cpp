@@ -301,7 +301,7 @@ void CSetupDlg::PlaceWindowByDisplayClass()
     const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
     int dpi = 96;
     {
-        CWindowDC screen(nullptr);
+        CClientDC screen(nullptr);
         if (screen.Get())
             dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
     }
@@ -324,7 +324,7 @@ void CSetupDlg::RemoveCaptionAndBorder()
 void CSetupDlg::CreateFonts()
 {
     // One device context of the dialog gives the vertical density for all three fonts.
-    CWindowDC dc(m_hWnd);
+    CClientDC dc(m_hWnd);
     const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
 
     m_fontText.CreateFontIndirect(VerdanaFont(FontHeightForPoints(12, dpi), 500));

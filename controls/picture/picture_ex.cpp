@@ -104,7 +104,7 @@ bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size)
         long width = 0, height = 0;
         if (!PictureSize(m_picture.Get(), width, height))
             return false;
-        const CWindowDC dc(m_hWnd);
+        const CClientDC dc(m_hWnd);
         if (!dc.Get())
             return false;
         m_width = ::MulDiv(width, ::GetDeviceCaps(dc.Get(), LOGPIXELSX), kHimetricPerInch);
@@ -175,7 +175,7 @@ bool CPictureEx::CreateCanvas(int width, int height)
     if (!m_hWnd)
         return false;   // the screen's DC would do, but a canvas nobody paints from is no picture
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-    const CWindowDC window(m_hWnd);
+    const CClientDC window(m_hWnd);
     if (!window.Get())
         return false;
     if (!m_canvasDC.Create(window.Get(), width, height))
