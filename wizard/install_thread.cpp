@@ -50,7 +50,10 @@ public:
     }
 
     uint32_t FindPackageProcess() override { return ::FindPackageProcess(&WalkProcesses); }
-    uint32_t IsProcessRunning(uint32_t processId) override { return ::IsProcessRunning(&WalkProcesses, processId); }
+    ProcessState IsProcessRunning(uint32_t processId) override
+    {
+        return ::IsProcessRunning(&WalkProcesses, processId);
+    }
     void Sleep(unsigned ms) override { ::Sleep(ms); }
 
     void ArmTimer(unsigned id, unsigned ms) override
