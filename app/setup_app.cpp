@@ -1,11 +1,11 @@
 #include "setup_app.h"
 
+#include "com_scope.h"
 #include "globals.h"
 #include "module_path.h"
 #include "setup_dlg.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 // Constructed in this order before the entry point runs, destroyed in the reverse order.
 CSetupApp theApp;
@@ -79,14 +79,10 @@ BOOL CSetupApp::InitInstance()
     LoadSystemLibrary(systemDir, "riched20.dll", searchRestricted);
 
     // Pictures (the background, the animation) are decoded by OLE on this thread.
-    const HRESULT com = ::CoInitialize(nullptr);
-    {
-        CSetupDlg dlg;
-        m_pMainWnd = &dlg;
-        dlg.DoModal();
-        m_pMainWnd = nullptr;
-    }
-    if (SUCCEEDED(com))
-        ::CoUninitialize();
+    const ComScope com;
+    CSetupDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
     return FALSE;
 }

@@ -4,54 +4,44 @@
 
 #include <windows.h>
 
-class CFont {
+// One GDI object (font, brush) of the handle type H.
+template <class H>
+class CGdiObject {
 public:
-    CFont() = default;
-    ~CFont() { DeleteObject(); }
-    CFont(const CFont&) = delete;
-    CFont& operator=(const CFont&) = delete;
+    CGdiObject() = default;
+    ~CGdiObject() { DeleteObject(); }
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
 
-    bool CreateFontIndirect(const LOGFONTA& lf)
-    {
-        DeleteObject();
-        m_font = ::CreateFontIndirectA(&lf);
-        return m_font != nullptr;
-    }
     void DeleteObject()
     {
-        if (m_font)
-            ::DeleteObject(m_font);
-        m_font = nullptr;
+        if (m_object)
+            ::DeleteObject(m_object);
+        m_object = nullptr;
     }
-    HFONT Get() const { return m_font; }
+    H Get() const { return m_object; }
+
+protected:
+    // Deletes what was held before, then keeps `object`; false when it is null (creation failed).
+    bool Take(H object)
+    {
+        DeleteObject();
+        m_object = object;
+        return m_object != nullptr;
+    }
 
 private:
-    HFONT m_font = nullptr;
+    H m_object = nullptr;
 };
 
-class CBrush {
+class CFont : public CGdiObject<HFONT> {
 public:
-    CBrush() = default;
-    ~CBrush() { DeleteObject(); }
-    CBrush(const CBrush&) = delete;
-    CBrush& operator=(const CBrush&) = delete;
+    bool CreateFontIndirect(const LOGFONTA& lf) { return Take(::CreateFontIndirectA(&lf)); }
+};
 
-    bool CreateSolidBrush(COLORREF color)
-    {
-        DeleteObject();
-        m_brush = ::CreateSolidBrush(color);
-        return m_brush != nullptr;
-    }
-    void DeleteObject()
-    {
-        if (m_brush)
-            ::DeleteObject(m_brush);
-        m_brush = nullptr;
-    }
-    HBRUSH Get() const { return m_brush; }
-
-private:
-    HBRUSH m_brush = nullptr;
+class CBrush : public CGdiObject<HBRUSH> {
+public:
+    bool CreateSolidBrush(COLORREF color) { return Take(::CreateSolidBrush(color)); }
 };
 
 // BeginPaint/EndPaint for one WM_PAINT.
@@ -69,17 +59,17 @@ private:
     HDC m_dc = nullptr;
 };
 
-// GetDC/ReleaseDC; a null window means the whole screen.
-class CWindowDC {
+// GetDC/ReleaseDC: the window's client area; a null window means the whole screen.
+class CClientDC {
 public:
-    explicit CWindowDC(HWND hwnd) : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
-    ~CWindowDC()
+    explicit CClientDC(HWND hwnd) : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
+    ~CClientDC()
     {
         if (m_dc)
             ::ReleaseDC(m_hwnd, m_dc);
     }
-    CWindowDC(const CWindowDC&) = delete;
-    CWindowDC& operator=(const CWindowDC&) = delete;
+    CClientDC(const CClientDC&) = delete;
+    CClientDC& operator=(const CClientDC&) = delete;
     HDC Get() const { return m_dc; }
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
-// CGlobalMemory: owner of one global memory block, freed exactly once unless handed on.
+// CGlobalMemory: owner of one global memory block, freed exactly once unless handed on; CGlobalLock:
+// one lock of a block, undone exactly once.
 
 #include <windows.h>
 
@@ -31,4 +32,26 @@ public:
 
 private:
     HGLOBAL m_block = nullptr;
+};
+
+class CGlobalLock {
+public:
+    explicit CGlobalLock(HGLOBAL block) : m_block(block), m_data(::GlobalLock(block)) {}
+    ~CGlobalLock() { Unlock(); }
+    CGlobalLock(const CGlobalLock&) = delete;
+    CGlobalLock& operator=(const CGlobalLock&) = delete;
+
+    // Before the scope ends, where the block is used unlocked next.
+    void Unlock()
+    {
+        if (m_data)
+            ::GlobalUnlock(m_block);
+        m_data = nullptr;
+    }
+    // The block's first byte; null when it could not be locked, or after Unlock.
+    void* Get() const { return m_data; }
+
+private:
+    HGLOBAL m_block;
+    void* m_data;
 };

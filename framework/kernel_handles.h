@@ -1,5 +1,5 @@
 #pragma once
-// CHandle: owner of one kernel handle (event, thread, file), closed exactly once.
+// CHandle: owner of one kernel handle (event, thread, file, process snapshot), closed exactly once.
 
 #include <windows.h>
 

@@ -1,5 +1,7 @@
 #include "ole_picture.h"
 
+#include "global_memory.h"
+
 #include <cstring>
 
 ComPtr<IPicture> LoadPictureFromGlobal(HGLOBAL block, DWORD size)
@@ -17,19 +19,17 @@ ComPtr<IPicture> LoadPictureFromBytes(const std::string& bytes)
 {
     if (bytes.empty() || bytes.size() > 0x7FFFFFFF)
         return ComPtr<IPicture>();
-    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    CGlobalMemory block(GMEM_MOVEABLE, bytes.size());
     if (!block)
         return ComPtr<IPicture>();
-    if (void* p = ::GlobalLock(block)) {
-        std::memcpy(p, bytes.data(), bytes.size());
-        ::GlobalUnlock(block);
-    } else {
-        ::GlobalFree(block);
-        return ComPtr<IPicture>();
+    {
+        const CGlobalLock lock(block.Get());
+        if (!lock.Get())
+            return ComPtr<IPicture>();
+        std::memcpy(lock.Get(), bytes.data(), bytes.size());
     }
-    ComPtr<IPicture> picture = LoadPictureFromGlobal(block, static_cast<DWORD>(bytes.size()));
-    ::GlobalFree(block);   // the picture keeps no reference to the stream's memory
-    return picture;
+    // The picture keeps no reference to the stream's memory: the block is freed on return.
+    return LoadPictureFromGlobal(block.Get(), static_cast<DWORD>(bytes.size()));
 }
 
 bool PictureSize(IPicture* picture, long& width, long& height)

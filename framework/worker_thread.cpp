@@ -1,6 +1,6 @@
 #include "worker_thread.h"
 
-#include <process.h>
+#include "thread.h"
 
 #include <new>
 
@@ -29,15 +29,10 @@ bool AfxBeginThread(AFX_THREADPROC proc, void* param, int priority)
     ThreadStart* start = new (std::nothrow) ThreadStart{proc, param};
     if (!start)
         return false;
-    // Created suspended so that the priority is in force before the thread's first instruction.
-    const uintptr_t handle = _beginthreadex(nullptr, 0, &ThreadEntry, start, CREATE_SUSPENDED, nullptr);
-    if (!handle) {
+    CThread thread;   // nobody waits for the worker: its handle is closed at once
+    if (!thread.Create(&ThreadEntry, start, priority)) {
         delete start;
         return false;
     }
-    const HANDLE thread = reinterpret_cast<HANDLE>(handle);
-    ::SetThreadPriority(thread, priority);
-    ::ResumeThread(thread);
-    ::CloseHandle(thread);
     return true;
 }

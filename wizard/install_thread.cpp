@@ -2,6 +2,7 @@
 
 #include "globals.h"
 #include "install_run.h"
+#include "kernel_handles.h"
 #include "os_version.h"
 #include "resource.h"
 #include "worker_thread.h"
@@ -12,28 +13,10 @@
 
 namespace {
 
-// A Toolhelp snapshot handle, closed on every path.
-class Snapshot {
-public:
-    Snapshot() : m_h(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)) {}
-    ~Snapshot()
-    {
-        if (m_h != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_h);
-    }
-    Snapshot(const Snapshot&) = delete;
-    Snapshot& operator=(const Snapshot&) = delete;
-    bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
-
 bool WalkProcesses(const ProcessVisitor& visit)
 {
-    Snapshot snapshot;
-    if (!snapshot.Valid())
+    const CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return false;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
@@ -67,7 +50,10 @@ public:
     }
 
     uint32_t FindPackageProcess() override { return ::FindPackageProcess(&WalkProcesses); }
-    uint32_t IsProcessRunning(uint32_t processId) override { return ::IsProcessRunning(&WalkProcesses, processId); }
+    ProcessState IsProcessRunning(uint32_t processId) override
+    {
+        return ::IsProcessRunning(&WalkProcesses, processId);
+    }
     void Sleep(unsigned ms) override { ::Sleep(ms); }
 
     void ArmTimer(unsigned id, unsigned ms) override

@@ -94,8 +94,11 @@ BOOL CSetupDlg::OnInitDialog()
 
     ::ShowWindow(GetDlgItem(IDOK), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
+    SetWindowText("Wi-FiSkylark.exe");
 
     CreateFonts();
+    m_stInstalling.ShowWindow(SW_HIDE);
+    m_stWelcomeLabel.ShowWindow(SW_HIDE);
 
     // The licence box paints dark grey on white with a brush of its own.
     m_editLicense.SetBkColor(kLicenceBoxColour);
@@ -311,7 +314,7 @@ void CSetupDlg::PlaceWindowByDisplayClass()
     const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
     int dpi = 96;
     {
-        CWindowDC screen(nullptr);
+        CClientDC screen(nullptr);
         if (screen.Get())
             dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
     }
@@ -334,11 +337,10 @@ void CSetupDlg::RemoveCaptionAndBorder()
 void CSetupDlg::CreateFonts()
 {
     // One device context of the dialog gives the vertical density for all three fonts.
-    CWindowDC dc(m_hWnd);
+    CClientDC dc(m_hWnd);
     const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
 
     m_fontText.CreateFontIndirect(VerdanaFont(FontHeightForPoints(12, dpi), 500));
-    ::SetWindowTextA(m_hWnd, "Wi-FiSkylark.exe");
     m_fontHeading.CreateFontIndirect(VerdanaFont(FontHeightForPoints(12, dpi), 600));
     m_fontLicense.CreateFontIndirect(VerdanaFont(FontHeightForPoints(10, dpi), 500));
 
@@ -348,10 +350,6 @@ void CSetupDlg::CreateFonts()
     m_stWelcomeText.SetFont(m_fontText.Get());
     m_stFinishText.SetFont(m_fontText.Get());
     m_stInstalling.SetFont(m_fontText.Get());
-
-    m_stInstalling.ShowWindow(SW_HIDE);
-    m_stWelcomeLabel.ShowWindow(SW_HIDE);
-
     m_stTitle.SetFont(m_fontText.Get());
 }
 

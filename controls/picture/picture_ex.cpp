@@ -1,11 +1,11 @@
 #include "picture_ex.h"
 
+#include "com_scope.h"
 #include "gdi_canvas.h"
 #include "global_memory.h"
 #include "ole_picture.h"
 
 #include <olectl.h>
-#include <process.h>
 
 #include <utility>
 
@@ -13,23 +13,6 @@ namespace {
 
 const DWORD kStopWaitMs = 5000;
 const int kHimetricPerInch = 2540;
-
-// Sets up COM for the picture loader on this thread for as long as it lives, and takes back only
-// what it set up.
-class ComScope {
-public:
-    ComScope() : m_result(::CoInitialize(nullptr)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(m_result))
-            ::CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT m_result;
-};
 
 // Frame streams back IStreams that free them, so each is a global block of its own.
 uint8_t* AllocFixedBlock(void*, size_t size)
@@ -90,11 +73,11 @@ bool CPictureEx::LoadFromFile(const std::string& path)
     CGlobalMemory block(GMEM_MOVEABLE | GMEM_NODISCARD, length);
     if (!block)
         return false;
-    void* bytes = ::GlobalLock(block.Get());
-    if (!bytes)
+    CGlobalLock bytes(block.Get());
+    if (!bytes.Get())
         return false;
-    const bool read = ReadExactly(file.Get(), bytes, length);
-    ::GlobalUnlock(block.Get());
+    const bool read = ReadExactly(file.Get(), bytes.Get(), length);
+    bytes.Unlock();
     file.Close();
     if (!read)
         return false;
@@ -106,13 +89,14 @@ bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size)
     Reset();
     const ComScope com;
 
-    const auto* data = static_cast<const uint8_t*>(::GlobalLock(block));
+    CGlobalLock lock(block);
+    const auto* data = static_cast<const uint8_t*>(lock.Get());
     if (!data)
         return false;
     const bool isGif = GifWalker::IsGif(data, size);
     const GifLoad gif = isGif ? WalkGif(data, size) : GifLoad::NoGraphicBlock;
     m_walker.Reset();   // the walk's view of the data ends before the lock does
-    ::GlobalUnlock(block);
+    lock.Unlock();
 
     if (!isGif) {
         if (!LoadSinglePicture(block, size))
@@ -120,7 +104,7 @@ bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size)
         long width = 0, height = 0;
         if (!PictureSize(m_picture.Get(), width, height))
             return false;
-        const CWindowDC dc(m_hWnd);
+        const CClientDC dc(m_hWnd);
         if (!dc.Get())
             return false;
         m_width = ::MulDiv(width, ::GetDeviceCaps(dc.Get(), LOGPIXELSX), kHimetricPerInch);
@@ -171,12 +155,7 @@ void CPictureEx::LoadFrames()
         frameBlock.Release();   // the stream frees it when released
 
         GifFrame frame;
-        frame.width = info.width;
-        frame.height = info.height;
-        frame.left = info.left;
-        frame.top = info.top;
-        frame.delay = info.delay;
-        frame.disposal = info.disposal;
+        frame.info = info;
         // A frame stream is at most one byte longer than the source, whose size is a DWORD.
         if (length <= 0x7FFFFFFF &&
             SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(length), FALSE, IID_IPicture,
@@ -196,7 +175,7 @@ bool CPictureEx::CreateCanvas(int width, int height)
     if (!m_hWnd)
         return false;   // the screen's DC would do, but a canvas nobody paints from is no picture
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-    const CWindowDC window(m_hWnd);
+    const CClientDC window(m_hWnd);
     if (!window.Get())
         return false;
     if (!m_canvasDC.Create(window.Get(), width, height))
@@ -233,14 +212,8 @@ void CPictureEx::Show()
         // Without the event the thread could neither sleep between frames nor be stopped.
         if (!m_stopEvent)
             return;
-        const uintptr_t thread =
-            ::_beginthreadex(nullptr, 0, &CPictureEx::AnimationThreadProc, this, CREATE_SUSPENDED, nullptr);
-        m_thread.Attach(reinterpret_cast<HANDLE>(thread));
-        if (m_thread) {
-            // Lowered before its first instruction: it never runs at normal priority.
-            ::SetThreadPriority(m_thread.Get(), THREAD_PRIORITY_LOWEST);
-            ::ResumeThread(m_thread.Get());
-        }
+        // Lowered before its first instruction: it never runs at normal priority.
+        m_thread.Create(&CPictureEx::AnimationThreadProc, this, THREAD_PRIORITY_LOWEST);
         return;
     }
 
@@ -249,7 +222,7 @@ void CPictureEx::Show()
     } else if (m_frames.size() == 1) {
         // Of a GIF whose other frames all failed to load, the one that loaded is shown still.
         const GifFrame& frame = m_frames.front();
-        RenderStill(frame.picture.Get(), frame.left, frame.top, frame.width, frame.height);
+        RenderStill(frame.picture.Get(), frame.info.left, frame.info.top, frame.info.width, frame.info.height);
     }
 }
 
@@ -290,7 +263,7 @@ void CPictureEx::RunAnimation()
     CanvasRect whole;
     whole.width = m_width;
     whole.height = m_height;
-    ::RunAnimation(MakeFrameRecords(m_frames), whole, m_frameIndex, canvas, stop);
+    ::RunAnimation(FrameInfos(m_frames), whole, m_frameIndex, canvas, stop);
 }
 
 LRESULT CPictureEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp)

@@ -10,6 +10,7 @@
 #include "gif_walker.h"
 #include "kernel_handles.h"
 #include "memory_canvas.h"
+#include "thread.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -69,7 +70,7 @@ private:
     bool m_canvasReady = false;
     MemoryCanvas m_canvasDC;
     MemoryCanvas m_saveDC;   // exists only while a frame with disposal 3 is on show
-    CHandle m_thread;
+    CThread m_thread;
     CHandle m_stopEvent;     // manual reset: a stop signalled early still cuts the next wait short
     ComPtr<IPicture> m_picture;
     std::vector<GifFrame> m_frames;

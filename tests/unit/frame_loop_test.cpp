@@ -12,11 +12,18 @@ namespace {
 constexpr char kBackground = '.';
 constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
 
-// A frame record as the control holds it, with a colour standing in for its picture.
+// A frame as the control holds it, with a colour standing in for its picture.
 struct TestFrame {
-    int32_t left, top, width, height;
-    int32_t delay;
-    int32_t disposal;
+    TestFrame(int32_t left, int32_t top, int32_t width, int32_t height, int32_t delay, int32_t disposal, char c)
+        : colour(c) {
+        info.left = left;
+        info.top = top;
+        info.width = width;
+        info.height = height;
+        info.delay = delay;
+        info.disposal = disposal;
+    }
+    GifFrameInfo info;
     char colour;
 };
 
@@ -45,7 +52,7 @@ public:
         CanvasRect whole;
         whole.width = m_width;
         whole.height = m_height;
-        RunAnimation(MakeFrameRecords(m_frames), whole, frameIndex, *this, *this);
+        RunAnimation(FrameInfos(m_frames), whole, frameIndex, *this, *this);
     }
 
     bool RenderFrame(size_t index, const CanvasRect& rect) override {

@@ -42,9 +42,11 @@ public:
         Record("Find -> " + Id(result));
         return result;
     }
-    uint32_t IsProcessRunning(uint32_t pid) override {
-        const uint32_t result = NoList() ? kNoProcessList : pid == kPackagePid && PackageListed();
-        Record("Running " + Id(pid) + " -> " + Id(result));
+    ProcessState IsProcessRunning(uint32_t pid) override {
+        const ProcessState result = NoList()                                 ? ProcessState::NoProcessList
+                                    : pid == kPackagePid && PackageListed() ? ProcessState::Running
+                                                                            : ProcessState::NotRunning;
+        Record("Running " + Id(pid) + " -> " + State(result));
         return result;
     }
     void Sleep(unsigned ms) override {
@@ -63,6 +65,9 @@ public:
 
 private:
     static std::string Id(uint32_t v) { return v == kNoProcessList ? "nolist" : std::to_string(v); }
+    static std::string State(ProcessState s) {
+        return s == ProcessState::NoProcessList ? "nolist" : s == ProcessState::Running ? "1" : "0";
+    }
     bool NoList() const { return std::find(noListAt.begin(), noListAt.end(), now) != noListAt.end(); }
     bool PackageListed() const { return now >= appearsAt && now < endsAt; }
     void Record(const std::string& call) { log.push_back(std::to_string(now) + " " + call); }
@@ -278,11 +283,12 @@ TEST(ProcessScanTest, IsProcessRunning) {
     struct Case {
         bool available;
         uint32_t pid;
-        uint32_t expected;
+        ProcessState expected;
     };
+    constexpr ProcessState kRunning = ProcessState::Running, kNotRunning = ProcessState::NotRunning;
     const Case cases[] = {
-        {true, 3100, 1}, {true, 3200, 1}, {true, 0, 1}, {true, 3150, 0},
-        {true, kNoProcessList, 0}, {false, 3100, kNoProcessList},
+        {true, 3100, kRunning}, {true, 3200, kRunning}, {true, 0, kRunning}, {true, 3150, kNotRunning},
+        {true, kNoProcessList, kNotRunning}, {false, 3100, ProcessState::NoProcessList},
     };
     for (const Case& c : cases) {
         FakeProcessList list{c.available, kProcesses};

@@ -1,5 +1,6 @@
 // The wizard's portable pieces: licence text, application folder, progress cycle, page table.
 #include "app_dir.h"
+#include "control_ids.h"
 #include "licence_text.h"
 #include "page_table.h"
 #include "progress_cycle.h"
@@ -89,14 +90,20 @@ TEST(PageTable, EveryPageShowsExactlyItsControls)
         int focus;
     };
     const Expect pages[] = {
-        {kPageWelcome, {1001, 1002, 1010, 1011}, {1000}, 1001},
-        {kPageLicence, {1018, 1019, 1020}, {1017}, 1018},
-        {kPageInstalling, {1005, 1006, 1023, 1022}, {1004, 1005}, 1022},
-        {kPageFinish, {1008, 1009, 1013, 1014}, {1007, 1009}, 1008},
+        {kPageWelcome, {IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL, IDC_WELCOME_TITLE, IDC_WELCOME_TEXT}, {IDC_WELCOME_BACK},
+         IDC_WELCOME_NEXT},
+        {kPageLicence, {IDC_ACCEPT, IDC_LICENSE_CANCEL, IDC_LICENSE_EDIT}, {IDC_LICENSE_BACK}, IDC_ACCEPT},
+        {kPageInstalling, {IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL, IDC_ANIMATION, IDC_INSTALLING},
+         {IDC_INSTALL_BACK, IDC_INSTALL_NEXT}, IDC_INSTALLING},
+        {kPageFinish, {IDC_FINISH, IDC_FINISH_CANCEL, IDC_FINISH_TITLE, IDC_FINISH_TEXT},
+         {IDC_FINISH_BACK, IDC_FINISH_CANCEL}, IDC_FINISH},
     };
-    const std::set<int> neverTouched = {1, 2, 1015, 1016, 1021};
-    const std::set<int> backButtons = {1000, 1004, 1007, 1017};
-    const std::set<int> buttons = {1000, 1001, 1002, 1004, 1005, 1006, 1007, 1008, 1009, 1017, 1018, 1019};
+    const int kIdOk = 1, kIdCancel = 2;   // the template's own OK and Cancel, hidden once at start
+    const std::set<int> neverTouched = {kIdOk, kIdCancel, IDC_WELCOME_LABEL, IDC_TITLE, IDC_LICENSE_RICHEDIT};
+    const std::set<int> backButtons = {IDC_WELCOME_BACK, IDC_INSTALL_BACK, IDC_FINISH_BACK, IDC_LICENSE_BACK};
+    const std::set<int> buttons = {IDC_WELCOME_BACK,  IDC_WELCOME_NEXT,   IDC_WELCOME_CANCEL, IDC_INSTALL_BACK,
+                                   IDC_INSTALL_NEXT,  IDC_INSTALL_CANCEL, IDC_FINISH_BACK,    IDC_FINISH,
+                                   IDC_FINISH_CANCEL, IDC_LICENSE_BACK,   IDC_ACCEPT,         IDC_LICENSE_CANCEL};
     for (const Expect& e : pages) {
         std::set<int> shown, hidden, disabled;
         const PageSteps steps = StepsForPage(e.page);
@@ -125,7 +132,7 @@ TEST(PageTable, EveryPageShowsExactlyItsControls)
         EXPECT_EQ(FocusControlForPage(e.page), e.focus);
         EXPECT_EQ(shown.count(e.focus), 1u) << "focus goes to a control the page shows";
         // The progress bar is touched on pages 0 and 3 only, and never shown.
-        EXPECT_EQ(hidden.count(1003), e.page == kPageWelcome || e.page == kPageFinish ? 1u : 0u);
+        EXPECT_EQ(hidden.count(IDC_PROGRESS), e.page == kPageWelcome || e.page == kPageFinish ? 1u : 0u);
     }
     EXPECT_EQ(StepsForPage(4).count, 0u);
     EXPECT_EQ(StepsForPage(-1).count, 0u);

@@ -54,7 +54,8 @@ uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform&
     // Id 0 means the package never showed in twenty searches (or came and went between two):
     // it is over. Waiting on it would follow the system idle process, which never ends.
     if (processId != 0) {
-        while (platform.IsProcessRunning(processId) != 0) platform.Sleep(kWaitPollMs);
+        // A poll without a process list tells nothing: the wait goes on.
+        while (platform.IsProcessRunning(processId) != ProcessState::NotRunning) platform.Sleep(kWaitPollMs);
     }
     platform.ArmTimer(IDT_FINISH, kRunTimerPeriodMs);
     return kRunCompleted;
@@ -74,12 +75,12 @@ uint32_t FindPackageProcess(const ProcessWalk& walk) {
     return listed ? found : kNoProcessList;
 }
 
-uint32_t IsProcessRunning(const ProcessWalk& walk, uint32_t processId) {
+ProcessState IsProcessRunning(const ProcessWalk& walk, uint32_t processId) {
     bool running = false;
     const bool listed = walk([&running, processId](const char*, uint32_t id) {
         running = id == processId;
         return running;
     });
-    if (!listed) return kNoProcessList;
-    return running ? 1 : 0;
+    if (!listed) return ProcessState::NoProcessList;
+    return running ? ProcessState::Running : ProcessState::NotRunning;
 }

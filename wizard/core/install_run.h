@@ -13,8 +13,11 @@ constexpr unsigned kSearchPauseMs = 500;
 constexpr unsigned kWaitPollMs = 1000;
 constexpr unsigned kRunTimerPeriodMs = 100;
 
-// What the process scans return when no process list could be taken.
+// What FindPackageProcess returns when no process list could be taken.
 constexpr uint32_t kNoProcessList = 0xFFFFFFFFu;
+
+// Whether a process is listed; NoProcessList when no list could be taken, so nobody can tell.
+enum class ProcessState { NotRunning, Running, NoProcessList };
 
 // Exit codes of the run (and of the wizard, where the run ends it).
 constexpr uint32_t kRunCompleted = 0;
@@ -33,8 +36,7 @@ public:
                               unsigned long* error) = 0;
     // Id of the first process named like the package, 0 if none, kNoProcessList if no list.
     virtual uint32_t FindPackageProcess() = 0;
-    // 1 if a process with this id is listed, 0 if not, kNoProcessList if no list.
-    virtual uint32_t IsProcessRunning(uint32_t processId) = 0;
+    virtual ProcessState IsProcessRunning(uint32_t processId) = 0;
     virtual void Sleep(unsigned ms) = 0;
     virtual void ArmTimer(unsigned id, unsigned ms) = 0;
     // The run cannot go on. The wizard stops its timers, tells the user (the refusal; the start
@@ -60,6 +62,6 @@ using ProcessWalk = std::function<bool(const ProcessVisitor& visit)>;
 // Whole-name comparison, folding the case of ASCII letters only (the package name is ASCII).
 bool IsPackageFileName(const char* exeFile);
 uint32_t FindPackageProcess(const ProcessWalk& walk);
-uint32_t IsProcessRunning(const ProcessWalk& walk, uint32_t processId);
+ProcessState IsProcessRunning(const ProcessWalk& walk, uint32_t processId);
 
 #endif

@@ -1,14 +1,8 @@
 #include "page_table.h"
 
-namespace {
+#include "control_ids.h"
 
-// Control ids (res/resource.h), repeated here because this file builds without the resource header.
-enum : int {
-    kWelcomeBack = 1000, kWelcomeNext, kWelcomeCancel, kProgress, kInstallBack, kInstallNext,
-    kInstallCancel, kFinishBack, kFinish, kFinishCancel, kWelcomeTitle, kWelcomeText, kInstallTitle,
-    kFinishTitle, kFinishText, kWelcomeLabel, kTitle, kLicenseBack, kAccept, kLicenseCancel,
-    kLicenseEdit, kLicenseRichEdit, kInstalling, kAnimation
-};
+namespace {
 
 constexpr PageAction S = PageAction::Show;
 constexpr PageAction H = PageAction::Hide;
@@ -17,36 +11,36 @@ constexpr PageAction D = PageAction::Disable;
 // Buttons in member order, then that page's disabling, then the statics, the progress bar (pages 0
 // and 3), the licence box, the animation and the "Installing..." label.
 const PageStep kWelcome[] = {
-    {kWelcomeBack, H}, {kWelcomeNext, S}, {kWelcomeCancel, S}, {kInstallBack, H}, {kInstallNext, H},
-    {kInstallCancel, H}, {kFinishBack, H}, {kFinish, H}, {kFinishCancel, H}, {kLicenseBack, H},
-    {kAccept, H}, {kLicenseCancel, H},
-    {kWelcomeBack, D},
-    {kWelcomeTitle, S}, {kWelcomeText, S}, {kInstallTitle, H}, {kFinishTitle, H}, {kFinishText, H},
-    {kProgress, H}, {kLicenseEdit, H}, {kAnimation, H}, {kInstalling, H},
+    {IDC_WELCOME_BACK, H}, {IDC_WELCOME_NEXT, S}, {IDC_WELCOME_CANCEL, S}, {IDC_INSTALL_BACK, H}, {IDC_INSTALL_NEXT, H},
+    {IDC_INSTALL_CANCEL, H}, {IDC_FINISH_BACK, H}, {IDC_FINISH, H}, {IDC_FINISH_CANCEL, H}, {IDC_LICENSE_BACK, H},
+    {IDC_ACCEPT, H}, {IDC_LICENSE_CANCEL, H},
+    {IDC_WELCOME_BACK, D},
+    {IDC_WELCOME_TITLE, S}, {IDC_WELCOME_TEXT, S}, {IDC_INSTALL_TITLE, H}, {IDC_FINISH_TITLE, H}, {IDC_FINISH_TEXT, H},
+    {IDC_PROGRESS, H}, {IDC_LICENSE_EDIT, H}, {IDC_ANIMATION, H}, {IDC_INSTALLING, H},
 };
 const PageStep kLicence[] = {
-    {kWelcomeBack, H}, {kWelcomeNext, H}, {kWelcomeCancel, H}, {kInstallBack, H}, {kInstallNext, H},
-    {kInstallCancel, H}, {kFinishBack, H}, {kFinish, H}, {kFinishCancel, H}, {kLicenseBack, H},
-    {kAccept, S}, {kLicenseCancel, S},
-    {kLicenseBack, D},
-    {kWelcomeTitle, H}, {kWelcomeText, H}, {kInstallTitle, H}, {kFinishTitle, H}, {kFinishText, H},
-    {kLicenseEdit, S}, {kAnimation, H}, {kInstalling, H},
+    {IDC_WELCOME_BACK, H}, {IDC_WELCOME_NEXT, H}, {IDC_WELCOME_CANCEL, H}, {IDC_INSTALL_BACK, H}, {IDC_INSTALL_NEXT, H},
+    {IDC_INSTALL_CANCEL, H}, {IDC_FINISH_BACK, H}, {IDC_FINISH, H}, {IDC_FINISH_CANCEL, H}, {IDC_LICENSE_BACK, H},
+    {IDC_ACCEPT, S}, {IDC_LICENSE_CANCEL, S},
+    {IDC_LICENSE_BACK, D},
+    {IDC_WELCOME_TITLE, H}, {IDC_WELCOME_TEXT, H}, {IDC_INSTALL_TITLE, H}, {IDC_FINISH_TITLE, H}, {IDC_FINISH_TEXT, H},
+    {IDC_LICENSE_EDIT, S}, {IDC_ANIMATION, H}, {IDC_INSTALLING, H},
 };
 const PageStep kInstallingPage[] = {
-    {kWelcomeBack, H}, {kWelcomeNext, H}, {kWelcomeCancel, H}, {kInstallBack, H}, {kInstallNext, S},
-    {kInstallCancel, S}, {kFinishBack, H}, {kFinish, H}, {kFinishCancel, H}, {kLicenseBack, H},
-    {kAccept, H}, {kLicenseCancel, H},
-    {kInstallBack, D}, {kInstallNext, D},
-    {kWelcomeTitle, H}, {kWelcomeText, H}, {kInstallTitle, H}, {kFinishTitle, H}, {kFinishText, H},
-    {kLicenseEdit, H}, {kAnimation, S}, {kInstalling, S},
+    {IDC_WELCOME_BACK, H}, {IDC_WELCOME_NEXT, H}, {IDC_WELCOME_CANCEL, H}, {IDC_INSTALL_BACK, H}, {IDC_INSTALL_NEXT, S},
+    {IDC_INSTALL_CANCEL, S}, {IDC_FINISH_BACK, H}, {IDC_FINISH, H}, {IDC_FINISH_CANCEL, H}, {IDC_LICENSE_BACK, H},
+    {IDC_ACCEPT, H}, {IDC_LICENSE_CANCEL, H},
+    {IDC_INSTALL_BACK, D}, {IDC_INSTALL_NEXT, D},
+    {IDC_WELCOME_TITLE, H}, {IDC_WELCOME_TEXT, H}, {IDC_INSTALL_TITLE, H}, {IDC_FINISH_TITLE, H}, {IDC_FINISH_TEXT, H},
+    {IDC_LICENSE_EDIT, H}, {IDC_ANIMATION, S}, {IDC_INSTALLING, S},
 };
 const PageStep kFinishPage[] = {
-    {kWelcomeBack, H}, {kWelcomeNext, H}, {kWelcomeCancel, H}, {kInstallBack, H}, {kInstallNext, H},
-    {kInstallCancel, H}, {kFinishBack, H}, {kFinish, S}, {kFinishCancel, S}, {kLicenseBack, H},
-    {kAccept, H}, {kLicenseCancel, H},
-    {kFinishBack, D}, {kFinishCancel, D},
-    {kWelcomeTitle, H}, {kWelcomeText, H}, {kInstallTitle, H}, {kFinishTitle, S}, {kFinishText, S},
-    {kProgress, H}, {kLicenseEdit, H}, {kAnimation, H}, {kInstalling, H},
+    {IDC_WELCOME_BACK, H}, {IDC_WELCOME_NEXT, H}, {IDC_WELCOME_CANCEL, H}, {IDC_INSTALL_BACK, H}, {IDC_INSTALL_NEXT, H},
+    {IDC_INSTALL_CANCEL, H}, {IDC_FINISH_BACK, H}, {IDC_FINISH, S}, {IDC_FINISH_CANCEL, S}, {IDC_LICENSE_BACK, H},
+    {IDC_ACCEPT, H}, {IDC_LICENSE_CANCEL, H},
+    {IDC_FINISH_BACK, D}, {IDC_FINISH_CANCEL, D},
+    {IDC_WELCOME_TITLE, H}, {IDC_WELCOME_TEXT, H}, {IDC_INSTALL_TITLE, H}, {IDC_FINISH_TITLE, S}, {IDC_FINISH_TEXT, S},
+    {IDC_PROGRESS, H}, {IDC_LICENSE_EDIT, H}, {IDC_ANIMATION, H}, {IDC_INSTALLING, H},
 };
 
 template <size_t N>
@@ -71,10 +65,10 @@ PageSteps StepsForPage(int page)
 int FocusControlForPage(int page)
 {
     switch (page) {
-    case kPageWelcome: return kWelcomeNext;
-    case kPageLicence: return kAccept;
-    case kPageInstalling: return kInstalling;
-    case kPageFinish: return kFinish;
+    case kPageWelcome: return IDC_WELCOME_NEXT;
+    case kPageLicence: return IDC_ACCEPT;
+    case kPageInstalling: return IDC_INSTALLING;
+    case kPageFinish: return IDC_FINISH;
     default: return 0;
     }
 }

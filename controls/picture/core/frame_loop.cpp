@@ -7,7 +7,7 @@ namespace {
 constexpr int32_t kShortestHonouredDelay = 5;
 constexpr unsigned kShortDelayWaitMs = 100;
 
-CanvasRect RectOf(const FrameRecord& frame) {
+CanvasRect RectOf(const GifFrameInfo& frame) {
     CanvasRect rect;
     rect.left = frame.left;
     rect.top = frame.top;
@@ -16,7 +16,7 @@ CanvasRect RectOf(const FrameRecord& frame) {
     return rect;
 }
 
-void FinishDisposal(const FrameRecord& frame, AnimationCanvas& canvas) {
+void FinishDisposal(const GifFrameInfo& frame, AnimationCanvas& canvas) {
     if (frame.disposal == kDisposeToBackground)
         canvas.FillBackground(RectOf(frame));
     else if (frame.disposal == kDisposeToPrevious && canvas.HasSaved())
@@ -33,7 +33,7 @@ unsigned FrameWaitMs(int32_t delay) {
     return ms < kMaxFrameWaitMs ? static_cast<unsigned>(ms) : kMaxFrameWaitMs;
 }
 
-void RunAnimation(const std::vector<FrameRecord>& frames, const CanvasRect& canvasRect,
+void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& canvasRect,
                   uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop) {
     if (frames.empty())
         return;
@@ -44,7 +44,7 @@ void RunAnimation(const std::vector<FrameRecord>& frames, const CanvasRect& canv
     FinishDisposal(frames[frameIndex], canvas);
 
     while (!stop.StopRequested()) {
-        const FrameRecord& frame = frames[frameIndex];
+        const GifFrameInfo& frame = frames[frameIndex];
         const CanvasRect rect = RectOf(frame);
         if (frame.disposal == kDisposeToPrevious)
             canvas.SaveUnder(rect);

@@ -4,6 +4,8 @@
 // The drawing itself (GDI canvas, IPicture::Render) and the stop event belong to the Win32 side,
 // which implements AnimationCanvas and StopSignal.
 
+#include "gif_frame_info.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -19,31 +21,13 @@ struct CanvasRect {
 constexpr int32_t kDisposeToBackground = 2;
 constexpr int32_t kDisposeToPrevious = 3;
 
-// The part of a GifFrame the loop decides by; the picture stays with the Win32 record.
-struct FrameRecord {
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t delay = -1;   // hundredths of a second; -1 when the frame has no graphic control extension
-    int32_t disposal = 0;
-};
-
-// Copies the loop's fields out of any records that name them as GifFrame does.
+// The frame records out of any records that hold one as `info`, as GifFrame does.
 template <class Records>
-std::vector<FrameRecord> MakeFrameRecords(const Records& records) {
-    std::vector<FrameRecord> out;
+std::vector<GifFrameInfo> FrameInfos(const Records& records) {
+    std::vector<GifFrameInfo> out;
     out.reserve(records.size());
-    for (const auto& r : records) {
-        FrameRecord f;
-        f.width = static_cast<int32_t>(r.width);
-        f.height = static_cast<int32_t>(r.height);
-        f.left = static_cast<int32_t>(r.left);
-        f.top = static_cast<int32_t>(r.top);
-        f.delay = static_cast<int32_t>(r.delay);
-        f.disposal = static_cast<int32_t>(r.disposal);
-        out.push_back(f);
-    }
+    for (const auto& r : records)
+        out.push_back(r.info);
     return out;
 }
 
@@ -85,5 +69,5 @@ inline bool ShouldAnimate(size_t frameCount) { return frameCount >= 2; }
 // Runs until `stop` asks it to end. `frameIndex` is the control's m_frameIndex: it names the frame on
 // show and survives a stop, so a later run first finishes that frame's disposal and then draws it anew.
 // `canvasRect` is the whole canvas, filled with the background when the frames wrap around.
-void RunAnimation(const std::vector<FrameRecord>& frames, const CanvasRect& canvasRect,
+void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& canvasRect,
                   uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop);

@@ -1,6 +1,8 @@
 #ifndef CONTROLS_PICTURE_CORE_GIF_WALKER_H
 #define CONTROLS_PICTURE_CORE_GIF_WALKER_H
 
+#include "gif_frame_info.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -18,16 +20,6 @@ enum class GifBlockKind : int {
 // A block length that runs past the data, or that cannot be known (an unrecognised block).
 // Every length check rejects lengths <= 0, so the walk stops here as at a truncated block.
 constexpr int64_t kPastEnd = -1;
-
-// What a cut frame tells about its picture. A plain-text frame has no position or size (all 0).
-struct GifFrameInfo {
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t delay = -1;    // hundredths of a second; -1 without a graphic control extension
-    int32_t disposal = 0;  // 0 to 7; 0 without a graphic control extension
-};
 
 // Storage for one frame stream: a block of at least `size` bytes, or nullptr. The walker never
 // frees what it gets; on Windows this is GlobalAlloc(GMEM_FIXED) so the block can back a stream.
