@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 constexpr int kFrames = 400;

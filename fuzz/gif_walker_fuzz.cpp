@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 uint8_t* AllocVector(void* context, size_t size) {

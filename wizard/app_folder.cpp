@@ -10,7 +10,7 @@ namespace {
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
-class FileSystemSpelling : public PathSpelling {
+class FileSystemSpelling : public core::PathSpelling {
 public:
     bool ToAnsi(const std::u16string& path, std::string& ansi) const override
     {
@@ -31,10 +31,10 @@ AppFolder FindAppFolder()
     const std::u16string widePath = Utf16(ModuleFileNameWide(nullptr));
     AppFolder folder;
     std::string narrowPath;
-    folder.usable = NarrowModulePath(widePath, FileSystemSpelling(), narrowPath);
+    folder.usable = core::NarrowModulePath(widePath, FileSystemSpelling(), narrowPath);
     if (folder.usable)
-        folder.narrow = AppDirFromModulePath(narrowPath, &IsAnsiLeadByte);
+        folder.narrow = core::AppDirFromModulePath(narrowPath, &IsAnsiLeadByte);
     else
-        folder.realName = Wide(WideFolderOf(widePath));
+        folder.realName = Wide(core::WideFolderOf(widePath));
     return folder;
 }

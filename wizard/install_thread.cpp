@@ -13,7 +13,7 @@
 
 namespace {
 
-bool WalkProcesses(const ProcessVisitor& visit)
+bool WalkProcesses(const core::ProcessVisitor& visit)
 {
     const CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
@@ -28,7 +28,7 @@ bool WalkProcesses(const ProcessVisitor& visit)
     return true;
 }
 
-class Win32InstallPlatform : public InstallPlatform {
+class Win32InstallPlatform : public core::InstallPlatform {
 public:
     bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) override
     {
@@ -49,10 +49,10 @@ public:
         return true;
     }
 
-    uint32_t FindPackageProcess() override { return ::FindPackageProcess(&WalkProcesses); }
-    ProcessState IsProcessRunning(uint32_t processId) override
+    uint32_t FindPackageProcess() override { return core::FindPackageProcess(&WalkProcesses); }
+    core::ProcessState IsProcessRunning(uint32_t processId) override
     {
-        return ::IsProcessRunning(&WalkProcesses, processId);
+        return core::IsProcessRunning(&WalkProcesses, processId);
     }
     void Sleep(unsigned ms) override { ::Sleep(ms); }
 
@@ -63,14 +63,14 @@ public:
     }
 
     // The wizard shows the message on its own thread, owned by its window, and ends after it.
-    void ReportRefusal() override { ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, kRunRefused, 0); }
+    void ReportRefusal() override { ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunRefused, 0); }
     void ReportStartFailure(unsigned long error) override
     {
-        ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, kRunStartFailed, static_cast<LPARAM>(error));
+        ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunStartFailed, static_cast<LPARAM>(error));
     }
 };
 
-bool QueryWindowsVersion(unsigned structSize, OsVersion& out)
+bool QueryWindowsVersion(unsigned structSize, core::OsVersion& out)
 {
     OSVERSIONINFOEXA info = {};
     info.dwOSVersionInfoSize = structSize;
@@ -89,14 +89,14 @@ bool QueryWindowsVersion(unsigned structSize, OsVersion& out)
 void CheckOsVersion()
 {
     int osType = g_nOsType;
-    ::CheckOsVersion(&QueryWindowsVersion, osType);
+    core::CheckOsVersion(&QueryWindowsVersion, osType);
     g_nOsType = osType;
 }
 
 UINT InstallThreadProc(void*)
 {
     Win32InstallPlatform platform;
-    return RunInstallation(g_nOsType, g_strAppDir, platform);
+    return core::RunInstallation(g_nOsType, g_strAppDir, platform);
 }
 
 bool StartInstallThread(DWORD& error)

@@ -29,7 +29,7 @@ std::string SystemErrorText(DWORD error, const std::string& subject)
 
 RunFailureMessage RunFailureMessageFor(uint32_t exitCode, DWORD error, const std::string& packagePath)
 {
-    if (exitCode == kRunRefused)
+    if (exitCode == core::kRunRefused)
         return {"Driver not support Current OS type!", MB_OK};
     return {"The driver package could not be started:\r\n" + packagePath + "\r\n\r\n" +
                 SystemErrorText(error, packagePath),

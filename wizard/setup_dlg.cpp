@@ -154,7 +154,7 @@ bool CSetupDlg::LoadLicenceText()
                       MB_OK | MB_ICONSTOP);
         return false;
     }
-    m_strLicense = LicenceTextFromFile(file.bytes, [](const std::u16string& text) {
+    m_strLicense = core::LicenceTextFromFile(file.bytes, [](const std::u16string& text) {
         return WideToAnsi(std::wstring(text.begin(), text.end()));
     });
     return true;
@@ -162,18 +162,18 @@ bool CSetupDlg::LoadLicenceText()
 
 void CSetupDlg::ShowPage()
 {
-    const PageSteps page = StepsForPage(g_nCurPage);
+    const core::PageSteps page = core::StepsForPage(g_nCurPage);
     for (size_t i = 0; i < page.count; ++i) {
         const HWND control = GetDlgItem(page.steps[i].controlId);
         switch (page.steps[i].action) {
-        case PageAction::Show: ::ShowWindow(control, SW_SHOW); break;
-        case PageAction::Hide: ::ShowWindow(control, SW_HIDE); break;
-        case PageAction::Disable: ::EnableWindow(control, FALSE); break;
+        case core::PageAction::Show: ::ShowWindow(control, SW_SHOW); break;
+        case core::PageAction::Hide: ::ShowWindow(control, SW_HIDE); break;
+        case core::PageAction::Disable: ::EnableWindow(control, FALSE); break;
         }
     }
     // Enter moves the wizard on: the forward button takes the focus. On the Installing page a
     // label takes it, so that no button, visible or hidden, is clicked by Enter.
-    if (const int focus = FocusControlForPage(g_nCurPage))
+    if (const int focus = core::FocusControlForPage(g_nCurPage))
         SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(focus)), TRUE);
 }
 
@@ -210,7 +210,7 @@ bool CSetupDlg::OnCommand(UINT id, UINT code, HWND control)
 
 void CSetupDlg::OnWelcomeNext()
 {
-    g_nCurPage = kPageLicence;
+    g_nCurPage = core::kPageLicence;
     ShowPage();
 }
 
@@ -222,14 +222,14 @@ void CSetupDlg::OnInstallNext()
 
 void CSetupDlg::OnAccept()
 {
-    g_nCurPage = kPageInstalling;
+    g_nCurPage = core::kPageInstalling;
     ShowPage();
     // The fallback is armed before the worker starts, so that the worker's own, later arming of
     // IDT_FINISH always replaces it and never the other way round.
     ::SetTimer(m_hWnd, IDT_FINISH, kFinishFallbackMs, nullptr);
     DWORD error = ERROR_SUCCESS;
     if (!StartInstallThread(error))
-        OnRunFailed(kRunStartFailed, error);   // nothing would ever run: never the Finish page
+        OnRunFailed(core::kRunStartFailed, error);   // nothing would ever run: never the Finish page
 }
 
 void CSetupDlg::OnQuit()
@@ -275,13 +275,13 @@ void CSetupDlg::OnTimer(UINT_PTR id)
     if (id == IDT_FINISH) {
         ::KillTimer(m_hWnd, IDT_FINISH);
         ::KillTimer(m_hWnd, IDT_PROGRESS);
-        m_progress.SetPos(kProgressCycleLength);
-        g_nCurPage = kPageFinish;
+        m_progress.SetPos(core::kProgressCycleLength);
+        g_nCurPage = core::kPageFinish;
         ShowPage();
     } else if (id == IDT_PROGRESS) {
-        m_progress.SetRange(0, kProgressCycleLength);
+        m_progress.SetRange(0, core::kProgressCycleLength);
         int32_t positions[2];
-        const int count = ProgressTick(g_nProgressStep, positions);
+        const int count = core::ProgressTick(g_nProgressStep, positions);
         for (int i = 0; i < count; ++i)
             m_progress.SetPos(positions[i]);
     }
@@ -303,7 +303,7 @@ void CSetupDlg::OnRunFailed(uint32_t exitCode, DWORD error)
     ::KillTimer(m_hWnd, IDT_PROGRESS);
     // Owned by the wizard, which is disabled until the user closes it: nothing the user does to
     // the wizard meanwhile can end it with another code, and the box cannot fall behind it.
-    const RunFailureMessage message = RunFailureMessageFor(exitCode, error, PackagePath(g_strAppDir));
+    const RunFailureMessage message = RunFailureMessageFor(exitCode, error, core::PackagePath(g_strAppDir));
     AfxMessageBox(message.text, message.type, m_hWnd);
     ::PostQuitMessage(m_exitCode);
 }
@@ -318,9 +318,9 @@ void CSetupDlg::PlaceWindowByDisplayClass()
         if (screen.Get())
             dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
     }
-    const DisplayClass display = DisplayClassForDpi(dpi);
+    const core::DisplayClass display = core::DisplayClassForDpi(dpi);
     g_strBkImage = display.backgroundImage;
-    const WindowOrigin origin = CentreOnScreen(screenWidth, screenHeight, display.width, display.height);
+    const core::WindowOrigin origin = core::CentreOnScreen(screenWidth, screenHeight, display.width, display.height);
     ::MoveWindow(m_hWnd, origin.left, origin.top, display.width, display.height, TRUE);
 }
 
@@ -340,9 +340,9 @@ void CSetupDlg::CreateFonts()
     CClientDC dc(m_hWnd);
     const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
 
-    m_fontText.CreateFontIndirect(VerdanaFont(FontHeightForPoints(12, dpi), 500));
-    m_fontHeading.CreateFontIndirect(VerdanaFont(FontHeightForPoints(12, dpi), 600));
-    m_fontLicense.CreateFontIndirect(VerdanaFont(FontHeightForPoints(10, dpi), 500));
+    m_fontText.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(12, dpi), 500));
+    m_fontHeading.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(12, dpi), 600));
+    m_fontLicense.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(10, dpi), 500));
 
     m_stWelcomeTitle.SetFont(m_fontHeading.Get());
     m_stInstallTitle.SetFont(m_fontHeading.Get());

@@ -10,7 +10,7 @@ HBRUSH CanvasColourBrush()
     return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
 }
 
-RECT ToRect(const CanvasRect& r)
+RECT ToRect(const core::CanvasRect& r)
 {
     RECT rect;
     rect.left = r.left;
@@ -32,7 +32,7 @@ GdiCanvas::GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH backgro
 {
 }
 
-bool GdiCanvas::RenderFrame(size_t index, const CanvasRect& rect)
+bool GdiCanvas::RenderFrame(size_t index, const core::CanvasRect& rect)
 {
     if (index >= m_frames.size())
         return false;
@@ -45,20 +45,20 @@ void GdiCanvas::Invalidate()
     ::InvalidateRect(m_window, nullptr, FALSE);
 }
 
-void GdiCanvas::FillBackground(const CanvasRect& rect)
+void GdiCanvas::FillBackground(const core::CanvasRect& rect)
 {
     const RECT r = ToRect(rect);
     ::FillRect(m_canvas, &r, m_background);
 }
 
-void GdiCanvas::SaveUnder(const CanvasRect& rect)
+void GdiCanvas::SaveUnder(const core::CanvasRect& rect)
 {
     if (!m_save.Create(m_canvas, rect.width, rect.height))
         return;
     ::BitBlt(m_save.Get(), 0, 0, rect.width, rect.height, m_canvas, rect.left, rect.top, SRCCOPY);
 }
 
-void GdiCanvas::RestoreSaved(const CanvasRect& rect)
+void GdiCanvas::RestoreSaved(const core::CanvasRect& rect)
 {
     if (!m_save)
         return;

@@ -10,18 +10,18 @@
 
 #include <vector>
 
-class GdiCanvas : public AnimationCanvas {
+class GdiCanvas : public core::AnimationCanvas {
 public:
     // Everything is borrowed and must outlive the canvas. A null `background` fills with the
     // colour the canvas was created with.
     GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background,
               const std::vector<GifFrame>& frames);
 
-    bool RenderFrame(size_t index, const CanvasRect& rect) override;
+    bool RenderFrame(size_t index, const core::CanvasRect& rect) override;
     void Invalidate() override;
-    void FillBackground(const CanvasRect& rect) override;
-    void SaveUnder(const CanvasRect& rect) override;
-    void RestoreSaved(const CanvasRect& rect) override;
+    void FillBackground(const core::CanvasRect& rect) override;
+    void SaveUnder(const core::CanvasRect& rect) override;
+    void RestoreSaved(const core::CanvasRect& rect) override;
     bool HasSaved() const override;
 
 private:

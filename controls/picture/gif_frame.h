@@ -9,5 +9,5 @@
 
 struct GifFrame {
     ComPtr<IPicture> picture;
-    GifFrameInfo info;
+    core::GifFrameInfo info;
 };

@@ -33,7 +33,7 @@ bool ReadExactly(HANDLE file, void* buffer, DWORD length)
     return true;
 }
 
-class EventStopSignal : public StopSignal {
+class EventStopSignal : public core::StopSignal {
 public:
     EventStopSignal(HANDLE event, const std::atomic<LONG>& flag) : m_event(event), m_flag(flag) {}
     bool StopRequested() const override { return m_flag.load() != 0; }
@@ -93,7 +93,7 @@ bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size)
     const auto* data = static_cast<const uint8_t*>(lock.Get());
     if (!data)
         return false;
-    const bool isGif = GifWalker::IsGif(data, size);
+    const bool isGif = core::GifWalker::IsGif(data, size);
     const GifLoad gif = isGif ? WalkGif(data, size) : GifLoad::NoGraphicBlock;
     m_walker.Reset();   // the walk's view of the data ends before the lock does
     lock.Unlock();
@@ -146,7 +146,7 @@ CPictureEx::GifLoad CPictureEx::WalkGif(const uint8_t* data, DWORD size)
 void CPictureEx::LoadFrames()
 {
     size_t length = 0;
-    GifFrameInfo info;
+    core::GifFrameInfo info;
     while (uint8_t* bytes = m_walker.CutNextFrame(&AllocFixedBlock, nullptr, length, info)) {
         CGlobalMemory frameBlock(static_cast<HGLOBAL>(bytes));
         ComPtr<IStream> stream;
@@ -208,7 +208,7 @@ void CPictureEx::Show()
     if (!m_canvasReady || m_thread)
         return;
 
-    if (m_isGif && ShouldAnimate(m_frames.size())) {
+    if (m_isGif && core::ShouldAnimate(m_frames.size())) {
         // Without the event the thread could neither sleep between frames nor be stopped.
         if (!m_stopEvent)
             return;
@@ -260,10 +260,10 @@ void CPictureEx::RunAnimation()
 {
     GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames);
     EventStopSignal stop(m_stopEvent.Get(), m_stopRequested);
-    CanvasRect whole;
+    core::CanvasRect whole;
     whole.width = m_width;
     whole.height = m_height;
-    ::RunAnimation(FrameInfos(m_frames), whole, m_frameIndex, canvas, stop);
+    core::RunAnimation(core::FrameInfos(m_frames), whole, m_frameIndex, canvas, stop);
 }
 
 LRESULT CPictureEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp)

@@ -64,7 +64,7 @@ private:
     uint32_t m_frameIndex = 0;
     // The walk's state while a load runs: the locked data, its size, the parse offset and the
     // global colour table size.
-    GifWalker m_walker;
+    core::GifWalker m_walker;
     bool m_isGif = false;
     std::atomic<LONG> m_stopRequested{0};
     bool m_canvasReady = false;

@@ -18,11 +18,11 @@ uint8_t* AppendCutFrame(void* context, size_t size) {
 
 Walk WalkAll(const uint8_t* data, size_t size) {
     Walk walk;
-    GifWalker walker;
+    core::GifWalker walker;
     walk.started = walker.Start(data, size);
     walk.blocks = walker.CountGraphicBlocks();
     size_t length = 0;
-    GifFrameInfo info;
+    core::GifFrameInfo info;
     while (uint8_t* stream = walker.CutNextFrame(AppendCutFrame, &walk.frames, length, info)) {
         CutFrame& frame = walk.frames.back();
         walk.cutsFillTheirBuffers = walk.cutsFillTheirBuffers && stream == frame.stream.data() &&

@@ -1,5 +1,4 @@
-#ifndef TESTS_SUPPORT_GIF_SUPPORT_H
-#define TESTS_SUPPORT_GIF_SUPPORT_H
+#pragma once
 
 // What the GIF tests and the benchmark share: the walker's cuts kept in buffers of their own, and
 // giflib reading a file from memory.
@@ -17,7 +16,7 @@ using Bytes = std::vector<uint8_t>;
 
 struct CutFrame {
     Bytes stream;
-    GifFrameInfo info;
+    core::GifFrameInfo info;
 };
 
 struct Walk {
@@ -41,4 +40,3 @@ int ReadFromMemory(GifFileType* gif, GifByteType* out, int wanted);
 
 }  // namespace gif_support
 
-#endif

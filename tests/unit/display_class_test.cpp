@@ -5,6 +5,8 @@
 
 #include <string>
 
+using namespace core;
+
 namespace {
 
 // The three classes up to 144 DPI, then the window scaled from 600 x 398 with the last picture.

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 constexpr char kBackground = '.';

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 using gif_support::Bytes;

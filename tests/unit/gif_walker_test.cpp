@@ -9,6 +9,8 @@
 #include <tuple>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 using gif_support::Bytes;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 constexpr uint32_t kPackagePid = 4242;

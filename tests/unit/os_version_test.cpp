@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 constexpr uint8_t kWorkstation = 1;

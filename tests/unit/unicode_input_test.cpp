@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+using namespace core;
+
 namespace {
 
 // Code page 1252 as Windows converts to it: Latin-1 and a few typographic characters; anything

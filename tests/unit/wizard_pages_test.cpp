@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 TEST(LicenceText, LineEndsAndSpecialBytes)

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 constexpr int kExitFound = 0;

@@ -1,5 +1,7 @@
 #include "app_dir.h"
 
+namespace core {
+
 std::string AppDirFromModulePath(const std::string& path, LeadByteTest isLeadByte)
 {
     size_t cut = 0;   // one past the last backslash; 0 when none was seen
@@ -31,3 +33,5 @@ std::u16string WideFolderOf(const std::u16string& path)
     const size_t last = path.find_last_of(u'\\');
     return last == std::u16string::npos ? std::u16string() : path.substr(0, last + 1);
 }
+
+}  // namespace core

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace core {
+
 // Tells whether a byte starts a double-byte character in the system's ANSI code page.
 using LeadByteTest = bool (*)(unsigned char byte);
 
@@ -27,3 +29,5 @@ bool NarrowModulePath(const std::u16string& widePath, const PathSpelling& spelli
 
 // The folder part of a wide path, up to and including its last backslash; empty when it has none.
 std::u16string WideFolderOf(const std::u16string& path);
+
+}  // namespace core

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace core {
+
 namespace {
 
 struct ClassRow {
@@ -51,3 +53,5 @@ int FontHeightForPoints(int points, int verticalDpi)
 {
     return -ScaleRounded(points, verticalDpi, 72);
 }
+
+}  // namespace core

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace core {
+
 // One of three display-density classes, chosen by the horizontal logical DPI.
 struct DisplayClass {
     int width;
@@ -26,3 +28,5 @@ WindowOrigin CentreOnScreen(int screenWidth, int screenHeight, int windowWidth, 
 
 // A font height for a point size: -(points * dpi / 72), rounded to nearest as MulDiv rounds.
 int FontHeightForPoints(int points, int verticalDpi);
+
+}  // namespace core

@@ -3,6 +3,8 @@
 #include "os_version.h"
 #include "timer_ids.h"
 
+namespace core {
+
 namespace {
 
 char FoldAscii(char c) {
@@ -84,3 +86,5 @@ ProcessState IsProcessRunning(const ProcessWalk& walk, uint32_t processId) {
     if (!listed) return ProcessState::NoProcessList;
     return running ? ProcessState::Running : ProcessState::NotRunning;
 }
+
+}  // namespace core

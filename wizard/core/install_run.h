@@ -1,9 +1,10 @@
-#ifndef WIZARD_CORE_INSTALL_RUN_H
-#define WIZARD_CORE_INSTALL_RUN_H
+#pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+
+namespace core {
 
 constexpr const char* kPackageFileName = "Skylark48.exe";
 constexpr const char* kPackageFolder = "data\\";
@@ -64,4 +65,4 @@ bool IsPackageFileName(const char* exeFile);
 uint32_t FindPackageProcess(const ProcessWalk& walk);
 ProcessState IsProcessRunning(const ProcessWalk& walk, uint32_t processId);
 
-#endif
+}  // namespace core

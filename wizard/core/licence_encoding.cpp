@@ -1,5 +1,7 @@
 #include "licence_encoding.h"
 
+namespace core {
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -145,3 +147,5 @@ std::u16string DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian
     }
     return text;
 }
+
+}  // namespace core

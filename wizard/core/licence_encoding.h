@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+namespace core {
+
 enum class LicenceEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
 
 struct DetectedEncoding {
@@ -21,3 +23,5 @@ DetectedEncoding DetectLicenceEncoding(const std::string& bytes);
 // sequence, a lone surrogate and a last odd byte of UTF-16 each become U+FFFD.
 std::u16string DecodeUtf8(const std::string& bytes, size_t from);
 std::u16string DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian);
+
+}  // namespace core

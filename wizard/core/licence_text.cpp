@@ -2,6 +2,8 @@
 
 #include "licence_encoding.h"
 
+namespace core {
+
 std::string LicenceTextFromBytes(const std::string& bytes)
 {
     std::string text;
@@ -46,3 +48,5 @@ std::string LicenceTextFromFile(const std::string& bytes, const UnicodeToAnsi& t
     }
     return LicenceTextFromBytes(bytes);
 }
+
+}  // namespace core

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace core {
+
 // Reads the bytes as a text file would be read line by line: a CR LF pair is one line end, a
 // Ctrl+Z byte ends the file, and every line (empty lines too, and a last line without a line end)
 // is followed by "\r\n". An empty file gives an empty text. Bytes are kept as they are (ANSI).
@@ -17,3 +19,5 @@ using UnicodeToAnsi = std::function<std::string(const std::u16string& text)>;
 // ANSI code page, with its lines made as LicenceTextFromBytes makes them. ANSI files are taken
 // exactly as LicenceTextFromBytes takes them.
 std::string LicenceTextFromFile(const std::string& bytes, const UnicodeToAnsi& toAnsi);
+
+}  // namespace core

@@ -1,5 +1,7 @@
 #include "os_version.h"
 
+namespace core {
+
 namespace {
 
 constexpr int kUnknownNtWorkstation = 14;
@@ -65,3 +67,5 @@ void CheckOsVersion(const OsVersionQuery& query, int& osType) {
 bool IsAcceptedOsType(int osType) {
     return osType >= kFirstAcceptedOsType && osType <= kLastAcceptedOsType;
 }
+
+}  // namespace core

@@ -1,9 +1,10 @@
-#ifndef WIZARD_CORE_OS_VERSION_H
-#define WIZARD_CORE_OS_VERSION_H
+#pragma once
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+
+namespace core {
 
 // What the version query reports, in the field widths of the platform's version structure.
 struct OsVersion {
@@ -39,4 +40,4 @@ void CheckOsVersion(const OsVersionQuery& query, int& osType);
 
 bool IsAcceptedOsType(int osType);
 
-#endif
+}  // namespace core

@@ -2,6 +2,8 @@
 
 #include "control_ids.h"
 
+namespace core {
+
 namespace {
 
 constexpr PageAction S = PageAction::Show;
@@ -72,3 +74,5 @@ int FocusControlForPage(int page)
     default: return 0;
     }
 }
+
+}  // namespace core

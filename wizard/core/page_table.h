@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+namespace core {
+
 enum class PageAction { Show, Hide, Disable };
 
 struct PageStep {
@@ -22,3 +24,5 @@ PageSteps StepsForPage(int page);
 // The control that takes the focus when the page is shown: its forward button, or on the
 // Installing page a label, so that no button (visible or hidden) keeps it. 0 for no page.
 int FocusControlForPage(int page);
+
+}  // namespace core

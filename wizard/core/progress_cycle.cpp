@@ -1,5 +1,7 @@
 #include "progress_cycle.h"
 
+namespace core {
+
 int ProgressTick(int32_t& step, int32_t positions[2])
 {
     int count = 0;
@@ -11,3 +13,5 @@ int ProgressTick(int32_t& step, int32_t positions[2])
     }
     return count;
 }
+
+}  // namespace core

@@ -1,9 +1,7 @@
-#ifndef WIZARD_CORE_TIMER_IDS_H
-#define WIZARD_CORE_TIMER_IDS_H
+#pragma once
 
 // Timers on the wizard window. Plain defines so that res/resource.h can include this file and
 // windres can read it.
 #define IDT_FINISH   5000
 #define IDT_PROGRESS 5001
 
-#endif

@@ -1,5 +1,7 @@
 #include "frame_loop.h"
 
+namespace core {
+
 namespace {
 
 // Delays below 5 hundredths would make a GIF race, and a frame without a graphic control extension
@@ -64,3 +66,5 @@ void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& can
         }
     }
 }
+
+}  // namespace core

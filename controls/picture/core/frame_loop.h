@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace core {
+
 struct CanvasRect {
     int32_t left = 0;
     int32_t top = 0;
@@ -71,3 +73,5 @@ inline bool ShouldAnimate(size_t frameCount) { return frameCount >= 2; }
 // `canvasRect` is the whole canvas, filled with the background when the frames wrap around.
 void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& canvasRect,
                   uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop);
+
+}  // namespace core

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace core {
+
 struct GifFrameInfo {
     int32_t width = 0;
     int32_t height = 0;
@@ -13,3 +15,5 @@ struct GifFrameInfo {
     int32_t delay = -1;    // hundredths of a second; -1 without a graphic control extension
     int32_t disposal = 0;  // 0 to 7; 0 without a graphic control extension
 };
+
+}  // namespace core

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace core {
+
 namespace {
 
 constexpr size_t kScreenHeaderSize = 13;        // header and logical screen descriptor
@@ -222,3 +224,5 @@ uint8_t* GifWalker::CutNextFrame(GifAllocFn alloc, void* context, size_t& stream
     streamLength = length;
     return stream;
 }
+
+}  // namespace core

@@ -1,10 +1,11 @@
-#ifndef CONTROLS_PICTURE_CORE_GIF_WALKER_H
-#define CONTROLS_PICTURE_CORE_GIF_WALKER_H
+#pragma once
 
 #include "gif_frame_info.h"
 
 #include <cstddef>
 #include <cstdint>
+
+namespace core {
 
 // The kinds of block the walker tells apart by the bytes at the parse position.
 enum class GifBlockKind : int {
@@ -89,4 +90,4 @@ private:
     uint16_t m_screenHeight = 0;
 };
 
-#endif
+}  // namespace core
