@@ -10,8 +10,6 @@ reorders or renames a control fails. Every finding is printed; the exit code is 
 import struct
 import sys
 
-import pefile
-
 from shipped_image import Findings, open_image, resources
 
 RT_DIALOG = 5
@@ -148,12 +146,11 @@ def main():
         return 2
     findings = Findings()
     expect = findings.expect
-    try:
-        templates = {language: data for (kind, name, language), data in resources(open_image(sys.argv[1])).items()
-                     if kind == RT_DIALOG and name == IDD_SETUP_DIALOG}
-    except (OSError, pefile.PEFormatError) as e:
-        print("PROBLEM  %s is not a readable PE image: %s" % (sys.argv[1], e))
+    image = open_image(sys.argv[1])
+    if image is None:
         return 1
+    templates = {language: data for (kind, name, language), data in resources(image).items()
+                 if kind == RT_DIALOG and name == IDD_SETUP_DIALOG}
     expect(list(templates) == [LANG_CHINESE_PRC],
            "one template %d, in Chinese (PRC) (languages %s)" % (IDD_SETUP_DIALOG, [hex(k) for k in templates]))
     if LANG_CHINESE_PRC not in templates:

@@ -91,10 +91,8 @@ def main():
     findings = Findings()
     expect = findings.expect
 
-    try:
-        image = open_image(exe)
-    except (OSError, pefile.PEFormatError) as e:
-        print("PROBLEM  %s is not a readable PE image: %s" % (exe, e))
+    image = open_image(exe)
+    if image is None:
         return 1
     header, flags = header_fields(image)
     machine = image.FILE_HEADER.Machine

@@ -5,8 +5,12 @@ import pefile
 
 
 def open_image(path):
-    """The parsed image; pefile.PEFormatError for a file that is not one."""
-    return pefile.PE(path, fast_load=False)
+    """The parsed image, or None (and a line that says why) for a file that is not one."""
+    try:
+        return pefile.PE(path)
+    except (OSError, pefile.PEFormatError) as e:
+        print("PROBLEM  %s is not a readable PE image: %s" % (path, e))
+        return None
 
 
 def resources(image):
@@ -18,9 +22,13 @@ def resources(image):
     def label(entry):
         return str(entry.name) if entry.name is not None else entry.id
 
+    def children(entry):
+        directory = getattr(entry, "directory", None)
+        return directory.entries if directory else []
+
     for kind in image.DIRECTORY_ENTRY_RESOURCE.entries:
-        for name in getattr(kind, "directory", None) and kind.directory.entries or ():
-            for language in getattr(name, "directory", None) and name.directory.entries or ():
+        for name in children(kind):
+            for language in children(name):
                 entry = language.data.struct
                 found[(label(kind), label(name), language.id)] = image.get_data(entry.OffsetToData, entry.Size)
     return found
