@@ -4,7 +4,7 @@ build=$root/build
 jobs=2
 
 # The shipped program is a 32-bit build. Wine's 32-bit loader is a 32-bit Linux program: where the
-# kernel does not run those, scripts/wine-prefix sets up a user-mode emulator for it. If neither
+# kernel does not run those, scripts/wine32-loader sets up a user-mode emulator for it. If neither
 # works, the same sources built for 64-bit stand in under wine64 (they are tested that way anyway).
 . "$root/scripts/wine-env"
 wine32_usable() {

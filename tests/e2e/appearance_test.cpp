@@ -5,8 +5,7 @@
 #include "wizard_fixture.h"
 
 #include "resource.h"
-
-#include <tlhelp32.h>
+#include "system_info.h"
 
 #include <gtest/gtest.h>
 
@@ -258,7 +257,7 @@ public:
     ~LocalEdit() {
         if (m_host) DestroyWindow(m_host);
         if (m_font) DeleteObject(m_font);
-        Pump();
+        support::PumpMessages();
     }
     LocalEdit(const LocalEdit&) = delete;
     LocalEdit& operator=(const LocalEdit&) = delete;
@@ -272,7 +271,7 @@ public:
         GetClientRect(m_edit, &client);
         MapWindowPoints(m_edit, nullptr, reinterpret_cast<POINT*>(&client), 2);
         WaitUntil([&] {
-            Pump();
+            support::PumpMessages();
             shot = CaptureScreen(client);
             return FirstInkLine(shot).nextTop > 0;
         }, 10000);
@@ -288,10 +287,6 @@ private:
             return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         }
         return DefWindowProcA(window, message, wParam, lParam);
-    }
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
 
     HFONT m_font = nullptr;
@@ -829,24 +824,6 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
     EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
 
-// The threads of a process that run at the lowest priority: the animation's, which is lowered so.
-std::set<DWORD> LowestPriorityThreads(DWORD pid) {
-    std::set<DWORD> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return found;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != pid) continue;
-        if (HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID)) {
-            if (GetThreadPriority(thread) == THREAD_PRIORITY_LOWEST) found.insert(entry.th32ThreadID);
-            CloseHandle(thread);
-        }
-    }
-    CloseHandle(snapshot);
-    return found;
-}
-
 // Distinct pictures the animation control shows over about two seconds.
 size_t DistinctFrames(DrivenProcess& wizard, HWND dialog, HWND animation) {
     std::set<uint64_t> seen;
@@ -867,7 +844,7 @@ TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(animation) != FALSE; }));
     // The sample animation has eight frames of 100 ms: a running one shows several in two seconds.
     EXPECT_GE(DistinctFrames(*m_wizard, Dialog(), animation), 3u) << "the animation does not run";
-    const std::set<DWORD> animationThread = LowestPriorityThreads(m_wizard->Pid());
+    const std::vector<DWORD> animationThread = support::LowestPriorityThreads(m_wizard->Pid());
     EXPECT_EQ(animationThread.size(), 1u) << "no single thread of the lowest priority";
 
     ShowWindow(animation, SW_HIDE);
@@ -877,7 +854,7 @@ TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(animation) != FALSE; }));
     EXPECT_GE(DistinctFrames(*m_wizard, Dialog(), animation), 3u) << "the animation stopped after hide and show";
     // Not restarted either: the thread that ran it before runs it still.
-    EXPECT_EQ(LowestPriorityThreads(m_wizard->Pid()), animationThread);
+    EXPECT_EQ(support::LowestPriorityThreads(m_wizard->Pid()), animationThread);
     EXPECT_TRUE(m_wizard->IsVisible(IDC_INSTALL_CANCEL)) << "the Installing page has gone";
 
     m_wizard->Click(IDC_INSTALL_CANCEL);

@@ -11,6 +11,10 @@
 #include <memory>
 #include <vector>
 
+// The shipped program's Finish fallback: app/fallback_period.cpp as the shipped program compiles it,
+// linked into this test. The runs here wait for the test build's, so nothing else sees this one.
+extern const UINT kFinishFallbackMs;
+
 namespace e2e {
 namespace {
 
@@ -266,6 +270,10 @@ TEST_F(InstallRunTest, CancelWhileThePackageRunsEndsWithZeroAndLeavesItRunning) 
     EXPECT_TRUE(IsListed(pid)) << "the package ended with the wizard";
     const std::string starts = FileTextOnceALineIsWritten(m_record);
     EXPECT_EQ(std::count(starts.begin(), starts.end(), '\n'), 1) << "not one start: " << starts;
+}
+
+TEST(ShippedFallbackTest, IsTwoHundredSeconds) {
+    EXPECT_EQ(kFinishFallbackMs, 200000u);
 }
 
 }  // namespace

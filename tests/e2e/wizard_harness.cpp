@@ -254,32 +254,6 @@ int TerminateProcessesUnder(const std::string& folder) {
     return ended;
 }
 
-COLORREF ClientSnapshot::At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
-    const uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
-
-bool ClientSnapshot::SaveBmp(const std::string& path) const {
-    if (width <= 0 || height <= 0) return false;
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = -height;  // top-down, as the pixels are held
-    info.biPlanes = 1;
-    info.biBitCount = 32;
-    info.biCompression = BI_RGB;
-    const size_t pixelBytes = pixels.size() * sizeof(uint32_t);
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;  // "BM"
-    header.bfOffBits = sizeof header + sizeof info;
-    header.bfSize = static_cast<DWORD>(header.bfOffBits + pixelBytes);
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixelBytes);
-    return WriteWholeFile(path, bytes);
-}
-
 DrivenProcess::~DrivenProcess() {
     if (m_pi.hProcess) {
         if (m_started && Running()) {
@@ -428,39 +402,6 @@ bool DrivenProcess::Settle(int editId) {
         return SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 5000, &limit) &&
                static_cast<LPARAM>(limit) == marker;
     });
-}
-
-ClientSnapshot CaptureScreen(const RECT& rect) {
-    ClientSnapshot shot;
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return shot;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory && bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) {
-            GdiFlush();
-            const auto* p = static_cast<const uint32_t*>(bits);
-            shot.width = width;
-            shot.height = height;
-            shot.pixels.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
-            for (auto& pixel : shot.pixels) pixel &= 0x00FFFFFF;
-        }
-        SelectObject(memory, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
 }
 
 bool MoveMouse(POINT screenPoint, DWORD buttonFlags) {

@@ -4,6 +4,9 @@
 // start can take many seconds, and a test never asserts on how long anything took.
 #pragma once
 
+#include "screen_capture.h"
+#include "waiting.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -13,8 +16,11 @@
 
 namespace e2e {
 
-constexpr DWORD kWaitMs = 180000;        // a window to appear, a page to change, a process to end
-constexpr DWORD kPollMs = 50;
+using support::CaptureScreen;
+using support::kWaitMs;   // a window to appear, a page to change, a process to end
+using support::WaitUntil;
+using ClientSnapshot = support::Snapshot;
+
 constexpr int kMessageBoxTextId = 0xFFFF;  // the static that holds a message box's text
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
@@ -31,17 +37,6 @@ std::string FileTextOnceALineIsWritten(const std::string& path, DWORD timeoutMs 
 bool RemoveTree(const std::string& path);   // a file, or a folder with everything in it
 std::string FoldCase(std::string text);     // lower case, as the ANSI code page has it
 std::string LastErrorText();
-
-// Polls until done() returns true; false if timeoutMs passed first.
-template <typename Done>
-bool WaitUntil(Done done, DWORD timeoutMs = kWaitMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount64() >= end) return false;
-        Sleep(kPollMs);
-    }
-}
 
 struct DistCopyOptions {
     std::string folderName = "Skylark";  // spaces, non-ASCII (in the ANSI code page) and long names allowed
@@ -76,16 +71,6 @@ std::vector<DWORD> ProcessesUnder(const std::string& folder, const std::string& 
 // Ends every process whose executable lies under folder (which ends in a backslash); returns how
 // many it ended.
 int TerminateProcessesUnder(const std::string& folder);
-
-struct ClientSnapshot {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top-down
-    COLORREF At(int x, int y) const;
-    bool SaveBmp(const std::string& path) const;
-};
-
-// The screen's pixels under rect (screen coordinates).
-ClientSnapshot CaptureScreen(const RECT& rect);
 
 // Moves the mouse to a screen point through the input queue, with any button flags
 // (MOUSEEVENTF_LEFTDOWN, ...) at that point; paced as a hand would. False if the input was not taken.

@@ -1,11 +1,12 @@
 // CPictureEx against Wine's USER, GDI and OLE: a real popup with a "Static" child subclassed by the
 // control, checked by what the window shows (its size, its pixels) and by the animation thread's life.
 #include "picture_ex.h"
+#include "system_info.h"
+#include "waiting.h"
 
 #include <gtest/gtest.h>
 
 #include <olectl.h>
-#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -153,30 +154,6 @@ std::string TempPath()
     return dir;
 }
 
-void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-// Pumps this thread's messages until `done` holds or the bound runs out; true when it held.
-template <class Predicate>
-bool PumpUntil(Predicate done, DWORD boundMs = kSettleMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        PumpMessages();
-        if (done())
-            return true;
-        if (GetTickCount() - start >= boundMs)
-            return false;
-        Sleep(10);
-    }
-}
-
 bool Near(COLORREF a, COLORREF b)
 {
     const auto close = [](int x, int y) { return std::abs(x - y) <= 8; };
@@ -184,33 +161,16 @@ bool Near(COLORREF a, COLORREF b)
            close(GetBValue(a), GetBValue(b));
 }
 
-// The live threads of this process at the lowest priority: only an animation thread runs there.
-std::vector<DWORD> LowestPriorityThreads()
+// The live animation threads of this process: they run at the lowest priority, and nothing else does.
+std::vector<DWORD> AnimationThreads()
 {
-    std::vector<DWORD> ids;
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return ids;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != GetCurrentProcessId())
-            continue;
-        const HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ThreadID);
-        if (!thread)
-            continue;
-        if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT &&
-            GetThreadPriority(thread) == THREAD_PRIORITY_LOWEST)
-            ids.push_back(entry.th32ThreadID);
-        CloseHandle(thread);
-    }
-    return ids;
+    return support::LowestPriorityThreads(GetCurrentProcessId());
 }
 
 // The one animation thread, opened for waiting on; null (and a test failure) unless exactly one runs.
 HANDLE OpenAnimationThread()
 {
-    const std::vector<DWORD> ids = LowestPriorityThreads();
+    const std::vector<DWORD> ids = AnimationThreads();
     EXPECT_EQ(ids.size(), 1u) << "animation threads running";
     return ids.size() == 1 ? OpenThread(SYNCHRONIZE, FALSE, ids[0]) : nullptr;
 }
@@ -240,14 +200,14 @@ protected:
                                    nullptr);
         ASSERT_NE(m_static, nullptr);
         ASSERT_TRUE(m_picture.SubclassWindow(m_static));
-        PumpMessages();
+        support::PumpMessages();
     }
 
     void TearDown() override
     {
         if (IsWindow(m_host))
             DestroyWindow(m_host);
-        PumpMessages();
+        support::PumpMessages();
     }
 
     SIZE WindowSize() const
@@ -268,7 +228,7 @@ protected:
     // Repaints now and tells whether the window shows `colour` at (x, y).
     bool Shows(int x, int y, COLORREF colour)
     {
-        return PumpUntil([&] { return Near(PixelAt(x, y), colour); });
+        return support::PumpUntil([&] { return Near(PixelAt(x, y), colour); }, kSettleMs);
     }
 
     HWND m_host = nullptr;
@@ -322,9 +282,9 @@ TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture)
 
         m_picture.Show();
         EXPECT_TRUE(Shows(c.probe.x, c.probe.y, c.colour)) << std::hex << PixelAt(c.probe.x, c.probe.y);
-        EXPECT_EQ(LowestPriorityThreads().size(), c.animates ? 1u : 0u);
+        EXPECT_EQ(AnimationThreads().size(), c.animates ? 1u : 0u);
         m_picture.StopAnimation();
-        EXPECT_TRUE(LowestPriorityThreads().empty());
+        EXPECT_TRUE(AnimationThreads().empty());
     }
 }
 
@@ -366,7 +326,7 @@ TEST_F(PictureExTest, FailedLoads)
             EXPECT_TRUE(HasEnded(before));
             // Empty: Show has nothing to show and starts nothing.
             m_picture.Show();
-            EXPECT_TRUE(LowestPriorityThreads().empty());
+            EXPECT_TRUE(AnimationThreads().empty());
         }
         m_picture.StopAnimation();
         CloseHandle(before);
@@ -382,14 +342,14 @@ TEST_F(PictureExTest, AnimationCyclesThroughItsFramesInOrder)
 
     const COLORREF order[] = {kPalette[kRed], kPalette[kGreen], kPalette[kBlue]};
     std::vector<int> seen;   // indices into `order`, one per change of colour
-    const bool cycled = PumpUntil([&] {
+    const bool cycled = support::PumpUntil([&] {
         const COLORREF now = PixelAt(16, 16);
         for (int i = 0; i < 3; ++i) {
             if (Near(now, order[i]) && (seen.empty() || seen.back() != i))
                 seen.push_back(i);
         }
         return seen.size() >= 7;   // two whole rounds and back to the start
-    });
+    }, kSettleMs);
     m_picture.StopAnimation();
     ASSERT_TRUE(cycled) << seen.size() << " colour changes seen";
     for (size_t i = 1; i < seen.size(); ++i)
@@ -414,7 +374,7 @@ TEST_F(PictureExTest, StopDuringALongDelayReturnsPromptly)
     InvalidateRect(m_static, nullptr, TRUE);
     EXPECT_TRUE(Shows(8, 8, kPalette[kRed]));
     m_picture.Show();
-    EXPECT_EQ(LowestPriorityThreads().size(), 1u);
+    EXPECT_EQ(AnimationThreads().size(), 1u);
 }
 
 // Hooked in over the control's own procedure: sees the last message of the window.
@@ -550,7 +510,7 @@ TEST_F(PictureExTest, LoadingWhileAnimatingEndsTheOldThreadBeforeReleasingItsFra
         SCOPED_TRACE(r.name);
         const HANDLE old = OpenAnimationThread();
         ASSERT_NE(old, nullptr);
-        PumpMessages();
+        support::PumpMessages();
         watch.Watch(old);
         EXPECT_EQ(Load(m_picture, r.next), r.loads);
         EXPECT_TRUE(HasEnded(old));

@@ -3,6 +3,8 @@
 
 #include "edit_ex.h"
 #include "rich_edit_gs.h"
+#include "screen_capture.h"
+#include "system_info.h"
 #include "text_controls_test_res.h"
 
 #include <gtest/gtest.h>
@@ -18,66 +20,6 @@ namespace {
 const char kParentClass[] = "SkylarkTextTestParent";
 const int kChildId = 100;
 const COLORREF kUnset = RGB(1, 2, 3);   // none of the colours the tests set
-
-std::string SystemDir()
-{
-    char buffer[MAX_PATH] = {};
-    const UINT n = ::GetSystemDirectoryA(buffer, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
-}
-
-// What the control shows, read back from its window DC into a top-down 32-bit DIB.
-struct Capture {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;
-
-    size_t Count(COLORREF colour) const
-    {
-        size_t n = 0;
-        for (COLORREF c : pixels)
-            n += c == colour;
-        return n;
-    }
-};
-
-Capture CaptureClient(HWND hwnd)
-{
-    Capture cap;
-    RECT rc = {};
-    ::GetClientRect(hwnd, &rc);
-    cap.width = rc.right;
-    cap.height = rc.bottom;
-    if (cap.width <= 0 || cap.height <= 0)
-        return cap;
-
-    const HDC windowDc = ::GetDC(hwnd);
-    const HDC memDc = ::CreateCompatibleDC(windowDc);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = cap.width;
-    bi.bmiHeader.biHeight = -cap.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const HBITMAP bmp = ::CreateDIBSection(memDc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bmp && bits) {
-        const HGDIOBJ old = ::SelectObject(memDc, bmp);
-        ::BitBlt(memDc, 0, 0, cap.width, cap.height, windowDc, 0, 0, SRCCOPY);
-        ::GdiFlush();
-        const auto* px = static_cast<const uint32_t*>(bits);   // 0x00RRGGBB
-        const size_t count = static_cast<size_t>(cap.width) * static_cast<size_t>(cap.height);
-        cap.pixels.reserve(count);
-        for (size_t i = 0; i < count; ++i)
-            cap.pixels.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
-        ::SelectObject(memDc, old);
-        ::DeleteObject(bmp);
-    }
-    ::DeleteDC(memDc);
-    ::ReleaseDC(hwnd, windowDc);
-    return cap;
-}
 
 COLORREF BrushColour(HGDIOBJ brush)
 {
@@ -119,7 +61,7 @@ protected:
         wc.lpszClassName = kParentClass;
         ::RegisterClassA(&wc);
         // By full path, as the program does: a copy beside the test must not be taken.
-        ::LoadLibraryA((SystemDir() + "\\riched20.dll").c_str());
+        ::LoadLibraryA((support::SystemDir() + "\\riched20.dll").c_str());
     }
 
     void SetUp() override
@@ -197,7 +139,7 @@ TEST_F(TextControlsTest, EditPaintsItsColours)
         ::UpdateWindow(m_parent.GetSafeHwnd());
         ::UpdateWindow(hwnd);
 
-        const Capture cap = CaptureClient(hwnd);
+        const support::Snapshot cap = support::CaptureWindowClient(hwnd);
         ASSERT_FALSE(cap.pixels.empty());
         const size_t background = cap.Count(c.background);
         const size_t text = cap.Count(c.text);

@@ -1,7 +1,7 @@
 #pragma once
 
-// Timers on the wizard window. Plain defines so that res/resource.h can include this file and
-// windres can read it.
+// Timers on the wizard window. Plain defines, without <windows.h>: the portable installation run
+// and the dialog both arm them.
 #define IDT_FINISH   5000
 #define IDT_PROGRESS 5001
 

@@ -1,0 +1,28 @@
+// What a Windows test program sees of a window: pixels read back from the screen or from a window's
+// own device context.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace support {
+
+struct Snapshot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top-down
+
+    COLORREF At(int x, int y) const;   // CLR_INVALID outside the picture
+    size_t Count(COLORREF colour) const;
+    bool SaveBmp(const std::string& path) const;
+};
+
+// The screen's pixels under rect (screen coordinates).
+Snapshot CaptureScreen(const RECT& rect);
+
+// A window's client area as its own device context holds it, wherever the window is on the screen.
+Snapshot CaptureWindowClient(HWND window);
+
+}  // namespace support
