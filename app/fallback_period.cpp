@@ -8,8 +8,7 @@
 
 extern const UINT kFinishFallbackMs = SKYLARK_FINISH_FALLBACK_MS;
 
-bool WorkerStartMustFail()
-{
+bool WorkerStartMustFail() {
 #ifdef SKYLARK_TEST_BUILD
     char value[2] = {};
     return ::GetEnvironmentVariableA("SKYLARK_TEST_FAIL_WORKER_START", value, sizeof value) == 1 && value[0] == '1';

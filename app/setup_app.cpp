@@ -23,10 +23,8 @@ typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
 
 // A function of a library loaded at run time, or one that not every supported release exports.
 template <typename Fn>
-Fn FindFunction(HMODULE module, const char* name)
-{
-    if (!module)
-        return nullptr;
+Fn FindFunction(HMODULE module, const char* name) {
+    if (!module) return nullptr;
     // Through a generic function pointer type: a cast between two unrelated ones draws a warning.
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
@@ -35,32 +33,26 @@ Fn FindFunction(HMODULE module, const char* name)
 // must come from the system folder. Windows 8 (and 7 or Vista with KB2533623) can say so for the
 // whole process; XP SP1 and later can at least take the current folder out of the search. Returns
 // whether the search is now the system folder only.
-bool RestrictDllSearch()
-{
+bool RestrictDllSearch() {
     const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
     if (const auto setDefault = FindFunction<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories")) {
-        if (setDefault(kSearchSystem32))
-            return true;
+        if (setDefault(kSearchSystem32)) return true;
     }
-    if (const auto setDirectory = FindFunction<SetDllDirectoryAFn>(kernel, "SetDllDirectoryA"))
-        setDirectory("");
+    if (const auto setDirectory = FindFunction<SetDllDirectoryAFn>(kernel, "SetDllDirectoryA")) setDirectory("");
     return false;
 }
 
 // By full path. Where the search could not be restricted, the library's own imports are looked
 // for beside it (in the system folder) rather than beside the program.
-HMODULE LoadSystemLibrary(const std::string& systemDir, const char* name, bool searchRestricted)
-{
-    if (systemDir.empty())
-        return nullptr;
+HMODULE LoadSystemLibrary(const std::string& systemDir, const char* name, bool searchRestricted) {
+    if (systemDir.empty()) return nullptr;
     return ::LoadLibraryExA((systemDir + "\\" + name).c_str(), nullptr,
                             searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace
 
-BOOL CSetupApp::InitInstance()
-{
+BOOL CSetupApp::InitInstance() {
     const bool searchRestricted = RestrictDllSearch();
     const std::string systemDir = SystemDirectory();
 

@@ -11,8 +11,7 @@ public:
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
     ComPtr(ComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
-    ComPtr& operator=(ComPtr&& other) noexcept
-    {
+    ComPtr& operator=(ComPtr&& other) noexcept {
         if (this != &other) {
             Reset();
             m_p = std::exchange(other.m_p, nullptr);
@@ -20,10 +19,8 @@ public:
         return *this;
     }
 
-    void Reset()
-    {
-        if (m_p)
-            m_p->Release();
+    void Reset() {
+        if (m_p) m_p->Release();
         m_p = nullptr;
     }
     T* Get() const { return m_p; }
@@ -31,13 +28,11 @@ public:
     explicit operator bool() const { return m_p != nullptr; }
 
     // For an out-parameter: releases what was held first, so reuse never leaks.
-    void** PutVoid()
-    {
+    void** PutVoid() {
         Reset();
         return reinterpret_cast<void**>(&m_p);
     }
-    T** Put()
-    {
+    T** Put() {
         Reset();
         return &m_p;
     }

@@ -6,10 +6,8 @@
 class ComScope {
 public:
     ComScope() : m_result(::CoInitialize(nullptr)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(m_result))
-            ::CoUninitialize();
+    ~ComScope() {
+        if (SUCCEEDED(m_result)) ::CoUninitialize();
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;

@@ -2,8 +2,7 @@
 
 #include "win_app.h"
 
-INT_PTR CDialog::DoModal()
-{
+INT_PTR CDialog::DoModal() {
     m_result = -1;
     m_running = true;
     const HWND hwnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), m_parent,
@@ -20,35 +19,29 @@ INT_PTR CDialog::DoModal()
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (got == -1)
-            break;
+        if (got == -1) break;
         if (!::IsDialogMessageA(hwnd, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
     }
     m_running = false;
-    if (::IsWindow(hwnd))
-        ::DestroyWindow(hwnd);
+    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
     return m_result;
 }
 
-void CDialog::EndDialog(INT_PTR result)
-{
+void CDialog::EndDialog(INT_PTR result) {
     m_result = result;
     m_running = false;
     // Wakes the loop if it is waiting, so that it notices the end at once.
-    if (m_hWnd)
-        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    if (m_hWnd) ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
 }
 
-INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp)
-{
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
     if (msg != WM_INITDIALOG)
-        return FALSE;   // everything else is answered by the subclass procedure, or by the dialog manager
+        return FALSE;  // everything else is answered by the subclass procedure, or by the dialog manager
     CDialog* self = reinterpret_cast<CDialog*>(lp);
-    if (!self || !self->SubclassWindow(hwnd))
-        return TRUE;
+    if (!self || !self->SubclassWindow(hwnd)) return TRUE;
     try {
         return self->OnInitDialog();
     } catch (...) {
@@ -58,29 +51,18 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp)
     }
 }
 
-BOOL CDialog::OnInitDialog()
-{
+BOOL CDialog::OnInitDialog() {
     DoDataExchange();
     return TRUE;
 }
 
-void CDialog::OnOK()
-{
-    EndDialog(IDOK);
-}
+void CDialog::OnOK() { EndDialog(IDOK); }
 
-void CDialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-bool CDialog::BindControl(CWnd& control, int id)
-{
-    return control.SubclassWindow(GetDlgItem(id));
-}
+bool CDialog::BindControl(CWnd& control, int id) { return control.SubclassWindow(GetDlgItem(id)); }
 
-bool CDialog::OnCommand(UINT id, UINT code, HWND control)
-{
+bool CDialog::OnCommand(UINT id, UINT code, HWND control) {
     // IDOK and IDCANCEL come from the keyboard (Enter, Escape), the Close command and buttons 1 and 2.
     if (code == BN_CLICKED || control == nullptr) {
         if (id == IDOK) {

@@ -6,8 +6,7 @@ namespace {
 
 const DWORD kMaxFileSize = 256u * 1024u * 1024u;
 
-FileReadResult Failure(DWORD error)
-{
+FileReadResult Failure(DWORD error) {
     FileReadResult r;
     r.error = error;
     return r;
@@ -15,29 +14,23 @@ FileReadResult Failure(DWORD error)
 
 }  // namespace
 
-FileReadResult ReadWholeFile(const std::string& path)
-{
+FileReadResult ReadWholeFile(const std::string& path) {
     const CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return Failure(::GetLastError());
+    if (!file) return Failure(::GetLastError());
 
     DWORD high = 0;
     const DWORD low = ::GetFileSize(file.Get(), &high);
-    if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR)
-        return Failure(::GetLastError());
-    if (high != 0 || low > kMaxFileSize)
-        return Failure(ERROR_FILE_TOO_LARGE);
+    if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return Failure(::GetLastError());
+    if (high != 0 || low > kMaxFileSize) return Failure(ERROR_FILE_TOO_LARGE);
 
     FileReadResult result;
     result.bytes.resize(low);
     DWORD done = 0;
     while (done < low) {
         DWORD got = 0;
-        if (!::ReadFile(file.Get(), &result.bytes[done], low - done, &got, nullptr))
-            return Failure(::GetLastError());
-        if (got == 0)
-            break;   // the file shrank while we read it: keep what is there
+        if (!::ReadFile(file.Get(), &result.bytes[done], low - done, &got, nullptr)) return Failure(::GetLastError());
+        if (got == 0) break;  // the file shrank while we read it: keep what is there
         done += got;
     }
     result.bytes.resize(done);

@@ -7,7 +7,7 @@
 
 struct FileReadResult {
     bool ok = false;
-    DWORD error = ERROR_SUCCESS;   // the system's reason when !ok
+    DWORD error = ERROR_SUCCESS;  // the system's reason when !ok
     std::string bytes;
 };
 

@@ -13,18 +13,15 @@ public:
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
 
-    void DeleteObject()
-    {
-        if (m_object)
-            ::DeleteObject(m_object);
+    void DeleteObject() {
+        if (m_object) ::DeleteObject(m_object);
         m_object = nullptr;
     }
     H Get() const { return m_object; }
 
 protected:
     // Deletes what was held before, then keeps `object`; false when it is null (creation failed).
-    bool Take(H object)
-    {
+    bool Take(H object) {
         DeleteObject();
         m_object = object;
         return m_object != nullptr;
@@ -63,10 +60,8 @@ private:
 class CClientDC {
 public:
     explicit CClientDC(HWND hwnd) : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
-    ~CClientDC()
-    {
-        if (m_dc)
-            ::ReleaseDC(m_hwnd, m_dc);
+    ~CClientDC() {
+        if (m_dc) ::ReleaseDC(m_hwnd, m_dc);
     }
     CClientDC(const CClientDC&) = delete;
     CClientDC& operator=(const CClientDC&) = delete;

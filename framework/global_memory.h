@@ -14,15 +14,12 @@ public:
     CGlobalMemory(const CGlobalMemory&) = delete;
     CGlobalMemory& operator=(const CGlobalMemory&) = delete;
 
-    void Free()
-    {
-        if (m_block)
-            ::GlobalFree(m_block);
+    void Free() {
+        if (m_block) ::GlobalFree(m_block);
         m_block = nullptr;
     }
     // Hands the block to a new owner (a stream that frees it on release).
-    HGLOBAL Release()
-    {
+    HGLOBAL Release() {
         const HGLOBAL block = m_block;
         m_block = nullptr;
         return block;
@@ -42,10 +39,8 @@ public:
     CGlobalLock& operator=(const CGlobalLock&) = delete;
 
     // Before the scope ends, where the block is used unlocked next.
-    void Unlock()
-    {
-        if (m_data)
-            ::GlobalUnlock(m_block);
+    void Unlock() {
+        if (m_data) ::GlobalUnlock(m_block);
         m_data = nullptr;
     }
     // The block's first byte; null when it could not be locked, or after Unlock.

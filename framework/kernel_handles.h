@@ -12,15 +12,12 @@ public:
     CHandle(const CHandle&) = delete;
     CHandle& operator=(const CHandle&) = delete;
 
-    void Attach(HANDLE h)
-    {
+    void Attach(HANDLE h) {
         Close();
         m_h = h == INVALID_HANDLE_VALUE ? nullptr : h;
     }
-    void Close()
-    {
-        if (m_h)
-            ::CloseHandle(m_h);
+    void Close() {
+        if (m_h) ::CloseHandle(m_h);
         m_h = nullptr;
     }
     HANDLE Get() const { return m_h; }

@@ -6,40 +6,25 @@ namespace {
 CWinApp* g_app = nullptr;
 }
 
-CWinApp::CWinApp()
-{
-    g_app = this;
+CWinApp::CWinApp() { g_app = this; }
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
 }
 
-CWinApp::~CWinApp()
-{
-    if (g_app == this)
-        g_app = nullptr;
-}
-
-int CWinApp::ExitInstance()
-{
+int CWinApp::ExitInstance() {
     MSG msg;
-    if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-        return static_cast<int>(msg.wParam);
+    if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return static_cast<int>(msg.wParam);
     return 0;
 }
 
-CWinApp* AfxGetApp()
-{
-    return g_app;
-}
+CWinApp* AfxGetApp() { return g_app; }
 
-HINSTANCE AfxGetInstanceHandle()
-{
-    return g_app ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
-}
+HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : ::GetModuleHandleA(nullptr); }
 
-int RunApplication(HINSTANCE instance)
-{
+int RunApplication(HINSTANCE instance) {
     CWinApp* app = AfxGetApp();
-    if (!app)
-        return 1;
+    if (!app) return 1;
     app->m_hInstance = instance;
     app->m_appName = ModuleBaseName(ModuleFileName(nullptr));
     try {

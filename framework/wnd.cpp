@@ -6,56 +6,42 @@ namespace {
 const char kObjectProperty[] = "SkylarkCWnd";
 }
 
-CWnd::~CWnd()
-{
+CWnd::~CWnd() {
     // The window normally goes first; if the object goes first, give the window its own procedure back.
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        Unsubclass();
+    if (m_hWnd && ::IsWindow(m_hWnd)) Unsubclass();
 }
 
-bool CWnd::SubclassWindow(HWND hwnd)
-{
-    if (!hwnd || m_hWnd || FromHandle(hwnd))
-        return false;
-    if (!::SetPropA(hwnd, kObjectProperty, this))
-        return false;
+bool CWnd::SubclassWindow(HWND hwnd) {
+    if (!hwnd || m_hWnd || FromHandle(hwnd)) return false;
+    if (!::SetPropA(hwnd, kObjectProperty, this)) return false;
     m_hWnd = hwnd;
     m_oldProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
     return true;
 }
 
-CWnd* CWnd::FromHandle(HWND hwnd)
-{
-    return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
-}
+CWnd* CWnd::FromHandle(HWND hwnd) { return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty)) : nullptr; }
 
-void CWnd::Unsubclass()
-{
-    if (m_oldProc)
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
+void CWnd::Unsubclass() {
+    if (m_oldProc) ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
     ::RemovePropA(m_hWnd, kObjectProperty);
     m_hWnd = nullptr;
     m_oldProc = nullptr;
 }
 
-std::string CWnd::GetWindowText() const
-{
+std::string CWnd::GetWindowText() const {
     const int length = ::GetWindowTextLengthA(m_hWnd);
-    if (length <= 0)
-        return std::string();
+    if (length <= 0) return std::string();
     std::vector<char> buffer(static_cast<size_t>(length) + 1);
     const int got = ::GetWindowTextA(m_hWnd, buffer.data(), length + 1);
     return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* self = FromHandle(hwnd);
-    if (!self)
-        return ::DefWindowProcA(hwnd, msg, wp, lp);
+    if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
 
-    const CurrentMessage saved = self->m_current;   // messages nest: restore the outer one after
+    const CurrentMessage saved = self->m_current;  // messages nest: restore the outer one after
     self->m_current = {msg, wp, lp};
     LRESULT result = 0;
     try {
@@ -69,57 +55,43 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         // The last message of the window: hand it back to its own procedure and forget the handle.
         const WNDPROC old = self->m_oldProc;
         self->Unsubclass();
-        if (old)
-            return ::CallWindowProcA(old, hwnd, msg, wp, lp);
+        if (old) return ::CallWindowProcA(old, hwnd, msg, wp, lp);
     }
     return result;
 }
 
-LRESULT CWnd::Default()
-{
-    if (!m_oldProc)
-        return ::DefWindowProcA(m_hWnd, m_current.msg, m_current.wp, m_current.lp);
+LRESULT CWnd::Default() {
+    if (!m_oldProc) return ::DefWindowProcA(m_hWnd, m_current.msg, m_current.wp, m_current.lp);
     return ::CallWindowProcA(m_oldProc, m_hWnd, m_current.msg, m_current.wp, m_current.lp);
 }
 
-LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
-{
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)))
-            return 0;
-        break;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<LRESULT>(OnCtlColor(reinterpret_cast<HDC>(wp),
-                                                    FromHandle(reinterpret_cast<HWND>(lp)),
-                                                    msg - WM_CTLCOLORMSGBOX));
-    case WM_NCDESTROY:
-        break;
+        case WM_COMMAND:
+            if (OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp))) return 0;
+            break;
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+            return reinterpret_cast<LRESULT>(
+                OnCtlColor(reinterpret_cast<HDC>(wp), FromHandle(reinterpret_cast<HWND>(lp)), msg - WM_CTLCOLORMSGBOX));
+        case WM_NCDESTROY:
+            break;
     }
     return Default();
 }
 
-bool CWnd::OnCommand(UINT, UINT, HWND)
-{
-    return false;
-}
+bool CWnd::OnCommand(UINT, UINT, HWND) { return false; }
 
-HBRUSH CWnd::OnCtlColor(HDC dc, CWnd* control, UINT kind)
-{
+HBRUSH CWnd::OnCtlColor(HDC dc, CWnd* control, UINT kind) {
     if (control && control != this) {
-        if (HBRUSH reflected = control->CtlColor(dc, kind))
-            return reflected;
+        if (HBRUSH reflected = control->CtlColor(dc, kind)) return reflected;
     }
     return reinterpret_cast<HBRUSH>(Default());
 }
 
-HBRUSH CWnd::CtlColor(HDC, UINT)
-{
-    return nullptr;
-}
+HBRUSH CWnd::CtlColor(HDC, UINT) { return nullptr; }

@@ -51,7 +51,11 @@ protected:
     HWND m_hWnd = nullptr;
 
 private:
-    struct CurrentMessage { UINT msg; WPARAM wp; LPARAM lp; };
+    struct CurrentMessage {
+        UINT msg;
+        WPARAM wp;
+        LPARAM lp;
+    };
 
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void Unsubclass();

@@ -21,13 +21,12 @@ void Require(bool condition) {
 }
 
 bool SameInfo(const GifFrameInfo& a, const GifFrameInfo& b) {
-    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height &&
-           a.delay == b.delay && a.disposal == b.disposal;
+    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height && a.delay == b.delay &&
+           a.disposal == b.disposal;
 }
 
 // A cut stream is a GIF of one graphic block that cuts to itself again.
-void CheckFrame(const std::vector<uint8_t>& stream, const GifFrameInfo& info,
-                const uint8_t* source, size_t head) {
+void CheckFrame(const std::vector<uint8_t>& stream, const GifFrameInfo& info, const uint8_t* source, size_t head) {
     Require(stream.size() > head + 1);
     Require(std::memcmp(stream.data(), source, head) == 0);
     Require(stream.back() == 0x3B);

@@ -14,8 +14,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot read %s\n", argv[i]);
             return 2;
         }
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                         std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         // A copy is allocated at exactly its size, so a sanitizer build sees any read past the end.
         std::vector<uint8_t> exact(bytes);
         LLVMFuzzerTestOneInput(exact.data(), exact.size());

@@ -2,14 +2,14 @@
 #pragma once
 
 // Dialog template and icon
-#define IDD_SETUP_DIALOG            102
-#define IDR_MAINFRAME               128
+#define IDD_SETUP_DIALOG 102
+#define IDR_MAINFRAME    128
 
 // Controls of the wizard dialog
 #include "control_ids.h"
 
 // Private messages to the wizard window, posted by the installation worker
-#define WM_APP_ARM_TIMER            (WM_APP + 1)
-#define WM_APP_RUN_FAILED           (WM_APP + 3)   // wParam: exit code; lParam: the system's error
+#define WM_APP_ARM_TIMER  (WM_APP + 1)
+#define WM_APP_RUN_FAILED (WM_APP + 3)  // wParam: exit code; lParam: the system's error
 // Posted by the wizard window to itself: work that its first showing does not wait for
-#define WM_APP_AFTER_FIRST_SHOW     (WM_APP + 4)
+#define WM_APP_AFTER_FIRST_SHOW (WM_APP + 4)

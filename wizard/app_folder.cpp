@@ -12,22 +12,17 @@ std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begi
 
 class FileSystemSpelling : public core::PathSpelling {
 public:
-    bool ToAnsi(const std::u16string& path, std::string& ansi) const override
-    {
+    bool ToAnsi(const std::u16string& path, std::string& ansi) const override {
         return WideToAnsiLossless(Wide(path), ansi);
     }
     std::u16string ShortForm(const std::u16string& path) const override { return Utf16(ShortPathName(Wide(path))); }
 };
 
-bool IsAnsiLeadByte(unsigned char byte)
-{
-    return ::IsDBCSLeadByte(byte) != FALSE;
-}
+bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 }  // namespace
 
-AppFolder FindAppFolder()
-{
+AppFolder FindAppFolder() {
     const std::u16string widePath = Utf16(ModuleFileNameWide(nullptr));
     AppFolder folder;
     std::string narrowPath;

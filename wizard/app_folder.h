@@ -5,8 +5,8 @@
 
 struct AppFolder {
     bool usable = false;
-    std::string narrow;      // with its trailing backslash: g_strAppDir's value when usable
-    std::wstring realName;   // the folder as the file system spells it, for the message when not
+    std::string narrow;     // with its trailing backslash: g_strAppDir's value when usable
+    std::wstring realName;  // the folder as the file system spells it, for the message when not
 };
 
 // From the program's own path: as the narrow API reports it when that loses no character, else its

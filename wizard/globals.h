@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <string>
 
-extern std::string g_strAppDir;     // application folder, ending in a backslash
-extern std::string g_strBkImage;    // file name of the background picture of the display class
-extern int32_t g_nCurPage;          // 0 Welcome, 1 Licence, 2 Installing, 3 Finish
-extern int32_t g_nProgressStep;     // next position of the hidden looping progress bar
-extern HWND g_hSetupWnd;            // the wizard window, for the worker's timer requests
-extern int32_t g_nOsType;           // operating-system class; 8 to 13 are accepted
+extern std::string g_strAppDir;   // application folder, ending in a backslash
+extern std::string g_strBkImage;  // file name of the background picture of the display class
+extern int32_t g_nCurPage;        // 0 Welcome, 1 Licence, 2 Installing, 3 Finish
+extern int32_t g_nProgressStep;   // next position of the hidden looping progress bar
+extern HWND g_hSetupWnd;          // the wizard window, for the worker's timer requests
+extern int32_t g_nOsType;         // operating-system class; 8 to 13 are accepted
 
 // Period of the Finish timer armed by Accept as a fallback. 200 000 ms in the shipped program.
 extern const UINT kFinishFallbackMs;

@@ -13,25 +13,21 @@
 
 namespace {
 
-bool WalkProcesses(const core::ProcessVisitor& visit)
-{
+bool WalkProcesses(const core::ProcessVisitor& visit) {
     const CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return false;
+    if (!snapshot) return false;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
     for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
         entry.szExeFile[sizeof(entry.szExeFile) - 1] = '\0';
-        if (visit(entry.szExeFile, entry.th32ProcessID))
-            break;
+        if (visit(entry.szExeFile, entry.th32ProcessID)) break;
     }
     return true;
 }
 
 class Win32InstallPlatform : public core::InstallPlatform {
 public:
-    bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) override
-    {
+    bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) override {
         std::vector<char> writable(commandLine.begin(), commandLine.end());
         writable.push_back('\0');
         STARTUPINFOA startup = {};
@@ -50,32 +46,27 @@ public:
     }
 
     uint32_t FindPackageProcess() override { return core::FindPackageProcess(&WalkProcesses); }
-    core::ProcessState IsProcessRunning(uint32_t processId) override
-    {
+    core::ProcessState IsProcessRunning(uint32_t processId) override {
         return core::IsProcessRunning(&WalkProcesses, processId);
     }
     void Sleep(unsigned ms) override { ::Sleep(ms); }
 
-    void ArmTimer(unsigned id, unsigned ms) override
-    {
+    void ArmTimer(unsigned id, unsigned ms) override {
         // SetTimer needs a window of the calling thread: the dialog arms it, in the order asked.
         ::PostMessageA(g_hSetupWnd, WM_APP_ARM_TIMER, id, ms);
     }
 
     // The wizard shows the message on its own thread, owned by its window, and ends after it.
     void ReportRefusal() override { ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunRefused, 0); }
-    void ReportStartFailure(unsigned long error) override
-    {
+    void ReportStartFailure(unsigned long error) override {
         ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunStartFailed, static_cast<LPARAM>(error));
     }
 };
 
-bool QueryWindowsVersion(unsigned structSize, core::OsVersion& out)
-{
+bool QueryWindowsVersion(unsigned structSize, core::OsVersion& out) {
     OSVERSIONINFOEXA info = {};
     info.dwOSVersionInfoSize = structSize;
-    if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info)))
-        return false;
+    if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return false;
     out.platformId = info.dwPlatformId;
     out.majorVersion = info.dwMajorVersion;
     out.minorVersion = info.dwMinorVersion;
@@ -86,29 +77,24 @@ bool QueryWindowsVersion(unsigned structSize, core::OsVersion& out)
 
 }  // namespace
 
-void CheckOsVersion()
-{
+void CheckOsVersion() {
     int osType = g_nOsType;
     core::CheckOsVersion(&QueryWindowsVersion, osType);
     g_nOsType = osType;
 }
 
-UINT InstallThreadProc(void*)
-{
+UINT InstallThreadProc(void*) {
     Win32InstallPlatform platform;
     return core::RunInstallation(g_nOsType, g_strAppDir, platform);
 }
 
-bool StartInstallThread(DWORD& error)
-{
+bool StartInstallThread(DWORD& error) {
     if (WorkerStartMustFail()) {
         error = ERROR_NOT_ENOUGH_MEMORY;
         return false;
     }
-    if (AfxBeginThread(&InstallThreadProc, nullptr, THREAD_PRIORITY_NORMAL))
-        return true;
+    if (AfxBeginThread(&InstallThreadProc, nullptr, THREAD_PRIORITY_NORMAL)) return true;
     error = ::GetLastError();
-    if (error == ERROR_SUCCESS)
-        error = ERROR_NOT_ENOUGH_MEMORY;   // the start record could not be allocated
+    if (error == ERROR_SUCCESS) error = ERROR_NOT_ENOUGH_MEMORY;  // the start record could not be allocated
     return false;
 }

@@ -8,7 +8,7 @@
 
 struct RunFailureMessage {
     std::string text;
-    UINT type;   // message box type: buttons and icon
+    UINT type;  // message box type: buttons and icon
 };
 
 // For kRunRefused: the refusal. For kRunStartFailed: the package (or the worker that would have

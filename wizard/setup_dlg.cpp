@@ -27,8 +27,7 @@ const COLORREF kTitleColour = RGB(255, 255, 255);
 const COLORREF kTextColour = RGB(51, 51, 51);
 const COLORREF kLicenceBoxColour = RGB(255, 255, 255);
 
-LOGFONTA VerdanaFont(int height, LONG weight)
-{
+LOGFONTA VerdanaFont(int height, LONG weight) {
     LOGFONTA lf = {};
     lf.lfHeight = height;
     lf.lfWeight = weight;
@@ -39,13 +38,9 @@ LOGFONTA VerdanaFont(int height, LONG weight)
 }  // namespace
 
 CSetupDlg::CSetupDlg()
-    : CDialog(IDD_SETUP_DIALOG)
-    , m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME)))
-{
-}
+    : CDialog(IDD_SETUP_DIALOG), m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
-void CSetupDlg::DoDataExchange()
-{
+void CSetupDlg::DoDataExchange() {
     BindControl(m_btnWelcomeBack, IDC_WELCOME_BACK);
     BindControl(m_btnWelcomeNext, IDC_WELCOME_NEXT);
     BindControl(m_btnWelcomeCancel, IDC_WELCOME_CANCEL);
@@ -72,8 +67,7 @@ void CSetupDlg::DoDataExchange()
     BindControl(m_picAnimation, IDC_ANIMATION);
 }
 
-BOOL CSetupDlg::OnInitDialog()
-{
+BOOL CSetupDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -106,8 +100,7 @@ BOOL CSetupDlg::OnInitDialog()
     m_editLicense.SetEditFont();
 
     // Never let the user accept a licence that was never shown.
-    if (!LoadLicenceText())
-        return EndBeforeFirstPage(kExitLicenceUnreadable);
+    if (!LoadLicenceText()) return EndBeforeFirstPage(kExitLicenceUnreadable);
 
     m_richLicense.SetFont(m_fontText.Get());
     m_richLicense.SetSelectionRed();
@@ -126,18 +119,15 @@ BOOL CSetupDlg::OnInitDialog()
     return TRUE;
 }
 
-void CSetupDlg::OnAfterFirstShow()
-{
+void CSetupDlg::OnAfterFirstShow() {
     // The rich edit is never shown, but keeps the licence text as the licence box does.
     m_richLicense.SetWindowText(m_strLicense);
     // The animation runs from now on, shown or hidden; only the Installing page shows it.
-    if (m_picAnimation.LoadFromFile(g_strAppDir + "data\\zv_reset_animation.gif"))
-        m_picAnimation.Show();
+    if (m_picAnimation.LoadFromFile(g_strAppDir + "data\\zv_reset_animation.gif")) m_picAnimation.Show();
     m_picAnimation.ShowWindow(SW_HIDE);
 }
 
-BOOL CSetupDlg::EndBeforeFirstPage(int exitCode)
-{
+BOOL CSetupDlg::EndBeforeFirstPage(int exitCode) {
     // Destroying the window here ends the modal run before the dialog is first shown; the quit
     // code is the program's exit code.
     ::PostQuitMessage(exitCode);
@@ -145,8 +135,7 @@ BOOL CSetupDlg::EndBeforeFirstPage(int exitCode)
     return FALSE;
 }
 
-bool CSetupDlg::LoadLicenceText()
-{
+bool CSetupDlg::LoadLicenceText() {
     const std::string path = g_strAppDir + "data\\License.txt";
     const FileReadResult file = ReadWholeFile(path);
     if (!file.ok) {
@@ -154,21 +143,25 @@ bool CSetupDlg::LoadLicenceText()
                       MB_OK | MB_ICONSTOP);
         return false;
     }
-    m_strLicense = core::LicenceTextFromFile(file.bytes, [](const std::u16string& text) {
-        return WideToAnsi(std::wstring(text.begin(), text.end()));
-    });
+    m_strLicense = core::LicenceTextFromFile(
+        file.bytes, [](const std::u16string& text) { return WideToAnsi(std::wstring(text.begin(), text.end())); });
     return true;
 }
 
-void CSetupDlg::ShowPage()
-{
+void CSetupDlg::ShowPage() {
     const core::PageSteps page = core::StepsForPage(g_nCurPage);
     for (size_t i = 0; i < page.count; ++i) {
         const HWND control = GetDlgItem(page.steps[i].controlId);
         switch (page.steps[i].action) {
-        case core::PageAction::Show: ::ShowWindow(control, SW_SHOW); break;
-        case core::PageAction::Hide: ::ShowWindow(control, SW_HIDE); break;
-        case core::PageAction::Disable: ::EnableWindow(control, FALSE); break;
+            case core::PageAction::Show:
+                ::ShowWindow(control, SW_SHOW);
+                break;
+            case core::PageAction::Hide:
+                ::ShowWindow(control, SW_HIDE);
+                break;
+            case core::PageAction::Disable:
+                ::EnableWindow(control, FALSE);
+                break;
         }
     }
     // Enter moves the wizard on: the forward button takes the focus. On the Installing page a
@@ -177,51 +170,51 @@ void CSetupDlg::ShowPage()
         SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(focus)), TRUE);
 }
 
-void CSetupDlg::OnOK()
-{
+void CSetupDlg::OnOK() {
     // Enter must never close the wizard.
 }
 
-bool CSetupDlg::OnCommand(UINT id, UINT code, HWND control)
-{
-    if (code != BN_CLICKED || control == nullptr)
-        return CDialog::OnCommand(id, code, control);
+bool CSetupDlg::OnCommand(UINT id, UINT code, HWND control) {
+    if (code != BN_CLICKED || control == nullptr) return CDialog::OnCommand(id, code, control);
     switch (id) {
-    case IDC_WELCOME_BACK:
-    case IDC_INSTALL_BACK:
-    case IDC_FINISH_BACK:
-    case IDC_FINISH_CANCEL:
-    case IDC_LICENSE_BACK:
-        OnNoAction();
-        return true;
-    case IDC_WELCOME_NEXT: OnWelcomeNext(); return true;
-    case IDC_INSTALL_NEXT: OnInstallNext(); return true;
-    case IDC_ACCEPT: OnAccept(); return true;
-    case IDC_WELCOME_CANCEL:
-    case IDC_INSTALL_CANCEL:
-    case IDC_FINISH:
-    case IDC_LICENSE_CANCEL:
-        OnQuit();
-        return true;
-    default:
-        return CDialog::OnCommand(id, code, control);
+        case IDC_WELCOME_BACK:
+        case IDC_INSTALL_BACK:
+        case IDC_FINISH_BACK:
+        case IDC_FINISH_CANCEL:
+        case IDC_LICENSE_BACK:
+            OnNoAction();
+            return true;
+        case IDC_WELCOME_NEXT:
+            OnWelcomeNext();
+            return true;
+        case IDC_INSTALL_NEXT:
+            OnInstallNext();
+            return true;
+        case IDC_ACCEPT:
+            OnAccept();
+            return true;
+        case IDC_WELCOME_CANCEL:
+        case IDC_INSTALL_CANCEL:
+        case IDC_FINISH:
+        case IDC_LICENSE_CANCEL:
+            OnQuit();
+            return true;
+        default:
+            return CDialog::OnCommand(id, code, control);
     }
 }
 
-void CSetupDlg::OnWelcomeNext()
-{
+void CSetupDlg::OnWelcomeNext() {
     g_nCurPage = core::kPageLicence;
     ShowPage();
 }
 
-void CSetupDlg::OnInstallNext()
-{
-    g_nCurPage = 4;   // names no page: nothing changes (the button is always disabled when shown)
+void CSetupDlg::OnInstallNext() {
+    g_nCurPage = 4;  // names no page: nothing changes (the button is always disabled when shown)
     ShowPage();
 }
 
-void CSetupDlg::OnAccept()
-{
+void CSetupDlg::OnAccept() {
     g_nCurPage = core::kPageInstalling;
     ShowPage();
     // The fallback is armed before the worker starts, so that the worker's own, later arming of
@@ -229,49 +222,45 @@ void CSetupDlg::OnAccept()
     ::SetTimer(m_hWnd, IDT_FINISH, kFinishFallbackMs, nullptr);
     DWORD error = ERROR_SUCCESS;
     if (!StartInstallThread(error))
-        OnRunFailed(core::kRunStartFailed, error);   // nothing would ever run: never the Finish page
+        OnRunFailed(core::kRunStartFailed, error);  // nothing would ever run: never the Finish page
 }
 
-void CSetupDlg::OnQuit()
-{
+void CSetupDlg::OnQuit() {
     // 0 after Cancel or Finish; a failed run's code holds even if a click slips in after it.
     ::PostQuitMessage(m_exitCode);
 }
 
-LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
-{
+LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<LRESULT>(m_hIcon);
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_ERASEBKGND:
-        return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
-    case WM_NCHITTEST: {
-        const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-        return OnNcHitTest(point);
-    }
-    case WM_TIMER:
-        OnTimer(wp);
-        return Default();
-    case WM_APP_ARM_TIMER:
-        OnArmTimer(static_cast<UINT>(wp), static_cast<UINT>(lp));
-        return 0;
-    case WM_APP_RUN_FAILED:
-        OnRunFailed(static_cast<uint32_t>(wp), static_cast<DWORD>(lp));
-        return 0;
-    case WM_APP_AFTER_FIRST_SHOW:
-        OnAfterFirstShow();
-        return 0;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<LRESULT>(m_hIcon);
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
+        case WM_NCHITTEST: {
+            const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            return OnNcHitTest(point);
+        }
+        case WM_TIMER:
+            OnTimer(wp);
+            return Default();
+        case WM_APP_ARM_TIMER:
+            OnArmTimer(static_cast<UINT>(wp), static_cast<UINT>(lp));
+            return 0;
+        case WM_APP_RUN_FAILED:
+            OnRunFailed(static_cast<uint32_t>(wp), static_cast<DWORD>(lp));
+            return 0;
+        case WM_APP_AFTER_FIRST_SHOW:
+            OnAfterFirstShow();
+            return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);
 }
 
-void CSetupDlg::OnTimer(UINT_PTR id)
-{
-    if (m_runFailed)
-        return;
+void CSetupDlg::OnTimer(UINT_PTR id) {
+    if (m_runFailed) return;
     if (id == IDT_FINISH) {
         ::KillTimer(m_hWnd, IDT_FINISH);
         ::KillTimer(m_hWnd, IDT_PROGRESS);
@@ -282,20 +271,16 @@ void CSetupDlg::OnTimer(UINT_PTR id)
         m_progress.SetRange(0, core::kProgressCycleLength);
         int32_t positions[2];
         const int count = core::ProgressTick(g_nProgressStep, positions);
-        for (int i = 0; i < count; ++i)
-            m_progress.SetPos(positions[i]);
+        for (int i = 0; i < count; ++i) m_progress.SetPos(positions[i]);
     }
 }
 
-void CSetupDlg::OnArmTimer(UINT id, UINT period)
-{
+void CSetupDlg::OnArmTimer(UINT id, UINT period) {
     // The worker asks; timers belong to the window's own thread, armed in the order asked.
-    if (!m_runFailed && (id == IDT_FINISH || id == IDT_PROGRESS))
-        ::SetTimer(m_hWnd, id, period, nullptr);
+    if (!m_runFailed && (id == IDT_FINISH || id == IDT_PROGRESS)) ::SetTimer(m_hWnd, id, period, nullptr);
 }
 
-void CSetupDlg::OnRunFailed(uint32_t exitCode, DWORD error)
-{
+void CSetupDlg::OnRunFailed(uint32_t exitCode, DWORD error) {
     // A failed run never reaches the Finish page, not even while its message waits for the user.
     m_runFailed = true;
     m_exitCode = static_cast<int>(exitCode);
@@ -308,15 +293,13 @@ void CSetupDlg::OnRunFailed(uint32_t exitCode, DWORD error)
     ::PostQuitMessage(m_exitCode);
 }
 
-void CSetupDlg::PlaceWindowByDisplayClass()
-{
+void CSetupDlg::PlaceWindowByDisplayClass() {
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
     int dpi = 96;
     {
         CClientDC screen(nullptr);
-        if (screen.Get())
-            dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
+        if (screen.Get()) dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
     }
     const core::DisplayClass display = core::DisplayClassForDpi(dpi);
     g_strBkImage = display.backgroundImage;
@@ -324,8 +307,7 @@ void CSetupDlg::PlaceWindowByDisplayClass()
     ::MoveWindow(m_hWnd, origin.left, origin.top, display.width, display.height, TRUE);
 }
 
-void CSetupDlg::RemoveCaptionAndBorder()
-{
+void CSetupDlg::RemoveCaptionAndBorder() {
     const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
     ::SetWindowLongA(m_hWnd, GWL_STYLE, style & ~static_cast<LONG>(WS_CAPTION));
     // The frame is cached until the system is told to recompute it; without this the client area
@@ -334,8 +316,7 @@ void CSetupDlg::RemoveCaptionAndBorder()
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CSetupDlg::CreateFonts()
-{
+void CSetupDlg::CreateFonts() {
     // One device context of the dialog gives the vertical density for all three fonts.
     CClientDC dc(m_hWnd);
     const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
@@ -353,12 +334,10 @@ void CSetupDlg::CreateFonts()
     m_stTitle.SetFont(m_fontText.Get());
 }
 
-HBRUSH CSetupDlg::OnCtlColor(HDC dc, CWnd* control, UINT kind)
-{
+HBRUSH CSetupDlg::OnCtlColor(HDC dc, CWnd* control, UINT kind) {
     // The default first: it lets the licence box answer with its own colours (reflection).
     const HBRUSH answer = CDialog::OnCtlColor(dc, control, kind);
-    if (kind != CTLCOLOR_STATIC)
-        return answer;
+    if (kind != CTLCOLOR_STATIC) return answer;
     // Labels draw only their text over the background picture.
     ::SetBkMode(dc, TRANSPARENT);
     const int id = control ? ::GetDlgCtrlID(control->GetSafeHwnd()) : 0;
@@ -366,19 +345,16 @@ HBRUSH CSetupDlg::OnCtlColor(HDC dc, CWnd* control, UINT kind)
     return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
 
-LRESULT CSetupDlg::OnNcHitTest(POINT screenPoint)
-{
+LRESULT CSetupDlg::OnNcHitTest(POINT screenPoint) {
     // The window has no caption: its whole surface drags it.
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    if (::PtInRect(&client, screenPoint))
-        return HTCAPTION;
+    if (::PtInRect(&client, screenPoint)) return HTCAPTION;
     return Default();
 }
 
-void CSetupDlg::OnPaint()
-{
+void CSetupDlg::OnPaint() {
     if (!::IsIconic(m_hWnd)) {
         Default();
         return;
@@ -394,8 +370,7 @@ void CSetupDlg::OnPaint()
     ::DrawIcon(dc.Get(), x, y, m_hIcon);
 }
 
-BOOL CSetupDlg::OnEraseBkgnd(HDC dc)
-{
+BOOL CSetupDlg::OnEraseBkgnd(HDC dc) {
     // Read and decoded afresh at every erase: the picture lives only for this call.
     const std::string path = g_strAppDir + "data\\" + g_strBkImage;
     const FileReadResult file = ReadWholeFile(path);
@@ -409,8 +384,7 @@ BOOL CSetupDlg::OnEraseBkgnd(HDC dc)
         return TRUE;
     }
     const ComPtr<IPicture> picture = LoadPictureFromBytes(file.bytes);
-    if (!picture)
-        return TRUE;   // not a picture: the background stays unpainted
+    if (!picture) return TRUE;  // not a picture: the background stays unpainted
     RECT window;
     ::GetWindowRect(m_hWnd, &window);
     RenderPicture(picture.Get(), dc, 0, 0, window.right - window.left, window.bottom - window.top);

@@ -2,8 +2,7 @@
 // a wizard takes above this is its own.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ::MessageBoxA(nullptr, "A bare window.", "Bare", MB_OK);
     return 0;
 }

@@ -21,8 +21,7 @@ struct WindowSearch {
     bool found;
 };
 
-BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
-{
+BOOL CALLBACK CheckWindow(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
@@ -33,23 +32,20 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
     return TRUE;
 }
 
-bool HasVisibleWindow(DWORD pid)
-{
+bool HasVisibleWindow(DWORD pid) {
     WindowSearch search = {pid, false};
     ::EnumWindows(&CheckWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-double MsSince(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency)
-{
+double MsSince(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency) {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 // Milliseconds to the program's first visible window, or a negative value if none came.
-double TimeFirstWindow(const char* program, bool ticks)
-{
+double TimeFirstWindow(const char* program, bool ticks) {
     std::string commandLine = std::string("\"") + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -58,8 +54,7 @@ double TimeFirstWindow(const char* program, bool ticks)
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&start);
     const DWORD startTick = ::GetTickCount();
-    if (!::CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
+    if (!::CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         std::fprintf(stderr, "first-window: %s cannot be started (error %lu)\n", program, ::GetLastError());
         return -1;
     }
@@ -78,8 +73,7 @@ double TimeFirstWindow(const char* program, bool ticks)
             std::fprintf(stderr, "first-window: %s ended without a window\n", program);
             break;
         }
-        if (MsSince(start, frequency) > kGiveUpMs)
-            break;
+        if (MsSince(start, frequency) > kGiveUpMs) break;
     }
     ::TerminateProcess(process.hProcess, 0);
     ::WaitForSingleObject(process.hProcess, INFINITE);
@@ -90,10 +84,9 @@ double TimeFirstWindow(const char* program, bool ticks)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const bool ticks = argc > 1 && std::string(argv[1]) == "--ticks";
-    const int first = ticks ? 2 : 1;   // ROUNDS
+    const int first = ticks ? 2 : 1;  // ROUNDS
     const int rounds = argc > first + 1 ? std::atoi(argv[first]) : 0;
     if (rounds <= 0) {
         std::fprintf(stderr, "usage: first-window [--ticks] ROUNDS PROGRAM...\n");

@@ -5,13 +5,9 @@
 namespace {
 
 // The colour a new canvas is filled with (COLOR_MENU), as a system colour brush value.
-HBRUSH CanvasColourBrush()
-{
-    return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
-}
+HBRUSH CanvasColourBrush() { return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1)); }
 
-RECT ToRect(const core::CanvasRect& r)
-{
+RECT ToRect(const core::CanvasRect& r) {
     RECT rect;
     rect.left = r.left;
     rect.top = r.top;
@@ -24,49 +20,33 @@ RECT ToRect(const core::CanvasRect& r)
 
 GdiCanvas::GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background,
                      const std::vector<GifFrame>& frames)
-    : m_window(window)
-    , m_canvas(canvas)
-    , m_save(save)
-    , m_background(background ? background : CanvasColourBrush())
-    , m_frames(frames)
-{
+    : m_window(window),
+      m_canvas(canvas),
+      m_save(save),
+      m_background(background ? background : CanvasColourBrush()),
+      m_frames(frames) {}
+
+bool GdiCanvas::RenderFrame(size_t index, const core::CanvasRect& rect) {
+    if (index >= m_frames.size()) return false;
+    return RenderPicture(m_frames[index].picture.Get(), m_canvas, rect.left, rect.top, rect.width, rect.height);
 }
 
-bool GdiCanvas::RenderFrame(size_t index, const core::CanvasRect& rect)
-{
-    if (index >= m_frames.size())
-        return false;
-    return RenderPicture(m_frames[index].picture.Get(), m_canvas, rect.left, rect.top, rect.width,
-                         rect.height);
-}
+void GdiCanvas::Invalidate() { ::InvalidateRect(m_window, nullptr, FALSE); }
 
-void GdiCanvas::Invalidate()
-{
-    ::InvalidateRect(m_window, nullptr, FALSE);
-}
-
-void GdiCanvas::FillBackground(const core::CanvasRect& rect)
-{
+void GdiCanvas::FillBackground(const core::CanvasRect& rect) {
     const RECT r = ToRect(rect);
     ::FillRect(m_canvas, &r, m_background);
 }
 
-void GdiCanvas::SaveUnder(const core::CanvasRect& rect)
-{
-    if (!m_save.Create(m_canvas, rect.width, rect.height))
-        return;
+void GdiCanvas::SaveUnder(const core::CanvasRect& rect) {
+    if (!m_save.Create(m_canvas, rect.width, rect.height)) return;
     ::BitBlt(m_save.Get(), 0, 0, rect.width, rect.height, m_canvas, rect.left, rect.top, SRCCOPY);
 }
 
-void GdiCanvas::RestoreSaved(const core::CanvasRect& rect)
-{
-    if (!m_save)
-        return;
+void GdiCanvas::RestoreSaved(const core::CanvasRect& rect) {
+    if (!m_save) return;
     ::BitBlt(m_canvas, rect.left, rect.top, rect.width, rect.height, m_save.Get(), 0, 0, SRCCOPY);
     m_save.Destroy();
 }
 
-bool GdiCanvas::HasSaved() const
-{
-    return static_cast<bool>(m_save);
-}
+bool GdiCanvas::HasSaved() const { return static_cast<bool>(m_save); }

@@ -14,8 +14,7 @@ class GdiCanvas : public core::AnimationCanvas {
 public:
     // Everything is borrowed and must outlive the canvas. A null `background` fills with the
     // colour the canvas was created with.
-    GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background,
-              const std::vector<GifFrame>& frames);
+    GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background, const std::vector<GifFrame>& frames);
 
     bool RenderFrame(size_t index, const core::CanvasRect& rect) override;
     void Invalidate() override;

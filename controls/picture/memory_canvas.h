@@ -11,12 +11,10 @@ public:
     MemoryCanvas& operator=(const MemoryCanvas&) = delete;
 
     // A cx by cy bitmap in the format of `like`. False, and nothing held, when either object fails.
-    bool Create(HDC like, int cx, int cy)
-    {
+    bool Create(HDC like, int cx, int cy) {
         Destroy();
         m_dc = ::CreateCompatibleDC(like);
-        if (!m_dc)
-            return false;
+        if (!m_dc) return false;
         m_bitmap = ::CreateCompatibleBitmap(like, cx, cy);
         if (!m_bitmap) {
             ::DeleteDC(m_dc);
@@ -28,10 +26,8 @@ public:
     }
 
     // The bitmap leaves the context before the context and then the bitmap are deleted.
-    void Destroy()
-    {
-        if (!m_dc)
-            return;
+    void Destroy() {
+        if (!m_dc) return;
         ::SelectObject(m_dc, m_oldBitmap);
         ::DeleteDC(m_dc);
         ::DeleteObject(m_bitmap);

@@ -15,19 +15,14 @@ const DWORD kStopWaitMs = 5000;
 const int kHimetricPerInch = 2540;
 
 // Frame streams back IStreams that free them, so each is a global block of its own.
-uint8_t* AllocFixedBlock(void*, size_t size)
-{
-    return static_cast<uint8_t*>(::GlobalAlloc(GMEM_FIXED, size));
-}
+uint8_t* AllocFixedBlock(void*, size_t size) { return static_cast<uint8_t*>(::GlobalAlloc(GMEM_FIXED, size)); }
 
-bool ReadExactly(HANDLE file, void* buffer, DWORD length)
-{
+bool ReadExactly(HANDLE file, void* buffer, DWORD length) {
     auto* out = static_cast<uint8_t*>(buffer);
     DWORD done = 0;
     while (done < length) {
         DWORD got = 0;
-        if (!::ReadFile(file, out + done, length - done, &got, nullptr) || got == 0)
-            return false;
+        if (!::ReadFile(file, out + done, length - done, &got, nullptr) || got == 0) return false;
         done += got;
     }
     return true;
@@ -46,140 +41,110 @@ private:
 
 }  // namespace
 
-CPictureEx::CPictureEx()
-    : m_stopEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
-{
-}
+CPictureEx::CPictureEx() : m_stopEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
-CPictureEx::~CPictureEx()
-{
-    Reset();
-}
+CPictureEx::~CPictureEx() { Reset(); }
 
-bool CPictureEx::LoadFromFile(const std::string& path)
-{
+bool CPictureEx::LoadFromFile(const std::string& path) {
     CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
+    if (!file) return false;
     DWORD high = 0;
     const DWORD length = ::GetFileSize(file.Get(), &high);
-    if ((length == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) || high != 0)
-        return false;
+    if ((length == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) || high != 0) return false;
     // A zero-byte movable block cannot be locked.
-    if (length == 0)
-        return false;
+    if (length == 0) return false;
 
     CGlobalMemory block(GMEM_MOVEABLE | GMEM_NODISCARD, length);
-    if (!block)
-        return false;
+    if (!block) return false;
     CGlobalLock bytes(block.Get());
-    if (!bytes.Get())
-        return false;
+    if (!bytes.Get()) return false;
     const bool read = ReadExactly(file.Get(), bytes.Get(), length);
     bytes.Unlock();
     file.Close();
-    if (!read)
-        return false;
+    if (!read) return false;
     return LoadFromMemory(block.Get(), length);
 }
 
-bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size)
-{
+bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size) {
     Reset();
     const ComScope com;
 
     CGlobalLock lock(block);
     const auto* data = static_cast<const uint8_t*>(lock.Get());
-    if (!data)
-        return false;
+    if (!data) return false;
     const bool isGif = core::GifWalker::IsGif(data, size);
     const GifLoad gif = isGif ? WalkGif(data, size) : GifLoad::NoGraphicBlock;
-    m_walker.Reset();   // the walk's view of the data ends before the lock does
+    m_walker.Reset();  // the walk's view of the data ends before the lock does
     lock.Unlock();
 
     if (!isGif) {
-        if (!LoadSinglePicture(block, size))
-            return false;
+        if (!LoadSinglePicture(block, size)) return false;
         long width = 0, height = 0;
-        if (!PictureSize(m_picture.Get(), width, height))
-            return false;
+        if (!PictureSize(m_picture.Get(), width, height)) return false;
         const CClientDC dc(m_hWnd);
-        if (!dc.Get())
-            return false;
+        if (!dc.Get()) return false;
         m_width = ::MulDiv(width, ::GetDeviceCaps(dc.Get(), LOGPIXELSX), kHimetricPerInch);
         m_height = ::MulDiv(height, ::GetDeviceCaps(dc.Get(), LOGPIXELSY), kHimetricPerInch);
         return CreateCanvas(m_width, m_height);
     }
 
     switch (gif) {
-    case GifLoad::NoGraphicBlock:
-        return false;
-    case GifLoad::SingleBlock:
-        // The loader decodes a one-image GIF whole; the canvas keeps the logical screen size.
-        return LoadSinglePicture(block, size) && CreateCanvas(m_width, m_height);
-    case GifLoad::Frames:
-        return !m_frames.empty() && CreateCanvas(m_width, m_height);
+        case GifLoad::NoGraphicBlock:
+            return false;
+        case GifLoad::SingleBlock:
+            // The loader decodes a one-image GIF whole; the canvas keeps the logical screen size.
+            return LoadSinglePicture(block, size) && CreateCanvas(m_width, m_height);
+        case GifLoad::Frames:
+            return !m_frames.empty() && CreateCanvas(m_width, m_height);
     }
     return false;
 }
 
-CPictureEx::GifLoad CPictureEx::WalkGif(const uint8_t* data, DWORD size)
-{
+CPictureEx::GifLoad CPictureEx::WalkGif(const uint8_t* data, DWORD size) {
     m_isGif = true;
-    if (!m_walker.Start(data, size))
-        return GifLoad::NoGraphicBlock;   // shorter than its header and screen descriptor
+    if (!m_walker.Start(data, size)) return GifLoad::NoGraphicBlock;  // shorter than its header and screen descriptor
     m_width = m_walker.ScreenWidth();
     m_height = m_walker.ScreenHeight();
 
     const size_t blocks = m_walker.CountGraphicBlocks();
-    if (blocks == 0)
-        return GifLoad::NoGraphicBlock;
-    if (blocks == 1)
-        return GifLoad::SingleBlock;
+    if (blocks == 0) return GifLoad::NoGraphicBlock;
+    if (blocks == 1) return GifLoad::SingleBlock;
     LoadFrames();
     return GifLoad::Frames;
 }
 
 // Cuts frames from the first block on, until the cut fails. A frame the loader refuses is dropped
 // and the others keep their order.
-void CPictureEx::LoadFrames()
-{
+void CPictureEx::LoadFrames() {
     size_t length = 0;
     core::GifFrameInfo info;
     while (uint8_t* bytes = m_walker.CutNextFrame(&AllocFixedBlock, nullptr, length, info)) {
         CGlobalMemory frameBlock(static_cast<HGLOBAL>(bytes));
         ComPtr<IStream> stream;
-        if (FAILED(::CreateStreamOnHGlobal(frameBlock.Get(), TRUE, stream.Put())))
-            continue;
-        frameBlock.Release();   // the stream frees it when released
+        if (FAILED(::CreateStreamOnHGlobal(frameBlock.Get(), TRUE, stream.Put()))) continue;
+        frameBlock.Release();  // the stream frees it when released
 
         GifFrame frame;
         frame.info = info;
         // A frame stream is at most one byte longer than the source, whose size is a DWORD.
-        if (length <= 0x7FFFFFFF &&
-            SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(length), FALSE, IID_IPicture,
-                                       frame.picture.PutVoid())))
+        if (length <= 0x7FFFFFFF && SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(length), FALSE,
+                                                               IID_IPicture, frame.picture.PutVoid())))
             m_frames.push_back(std::move(frame));
     }
 }
 
-bool CPictureEx::LoadSinglePicture(HGLOBAL block, DWORD size)
-{
+bool CPictureEx::LoadSinglePicture(HGLOBAL block, DWORD size) {
     m_picture = LoadPictureFromGlobal(block, size);
     return static_cast<bool>(m_picture);
 }
 
-bool CPictureEx::CreateCanvas(int width, int height)
-{
-    if (!m_hWnd)
-        return false;   // the screen's DC would do, but a canvas nobody paints from is no picture
+bool CPictureEx::CreateCanvas(int width, int height) {
+    if (!m_hWnd) return false;  // the screen's DC would do, but a canvas nobody paints from is no picture
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
     const CClientDC window(m_hWnd);
-    if (!window.Get())
-        return false;
-    if (!m_canvasDC.Create(window.Get(), width, height))
-        return false;
+    if (!window.Get()) return false;
+    if (!m_canvasDC.Create(window.Get(), width, height)) return false;
     const RECT whole = {0, 0, width, height};
     ::FillRect(m_canvasDC.Get(), &whole, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1)));
     m_canvasReady = true;
@@ -188,12 +153,11 @@ bool CPictureEx::CreateCanvas(int width, int height)
     return true;
 }
 
-void CPictureEx::Reset()
-{
+void CPictureEx::Reset() {
     // The thread draws with the pictures and canvases released below: it ends first.
     StopAnimation();
     m_picture.Reset();
-    m_frames.clear();   // keeps its storage for the next load
+    m_frames.clear();  // keeps its storage for the next load
     m_canvasDC.Destroy();
     m_saveDC.Destroy();
     m_walker.Reset();
@@ -203,15 +167,12 @@ void CPictureEx::Reset()
     m_frameIndex = 0;
 }
 
-void CPictureEx::Show()
-{
-    if (!m_canvasReady || m_thread)
-        return;
+void CPictureEx::Show() {
+    if (!m_canvasReady || m_thread) return;
 
     if (m_isGif && core::ShouldAnimate(m_frames.size())) {
         // Without the event the thread could neither sleep between frames nor be stopped.
-        if (!m_stopEvent)
-            return;
+        if (!m_stopEvent) return;
         // Lowered before its first instruction: it never runs at normal priority.
         m_thread.Create(&CPictureEx::AnimationThreadProc, this, THREAD_PRIORITY_LOWEST);
         return;
@@ -226,14 +187,11 @@ void CPictureEx::Show()
     }
 }
 
-void CPictureEx::RenderStill(IPicture* picture, int left, int top, int width, int height)
-{
-    if (RenderPicture(picture, m_canvasDC.Get(), left, top, width, height))
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+void CPictureEx::RenderStill(IPicture* picture, int left, int top, int width, int height) {
+    if (RenderPicture(picture, m_canvasDC.Get(), left, top, width, height)) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-void CPictureEx::StopAnimation()
-{
+void CPictureEx::StopAnimation() {
     m_stopRequested.store(1);
     ::SetEvent(m_stopEvent.Get());
     if (m_thread) {
@@ -246,8 +204,7 @@ void CPictureEx::StopAnimation()
     m_stopRequested.store(0);
 }
 
-unsigned __stdcall CPictureEx::AnimationThreadProc(void* param)
-{
+unsigned __stdcall CPictureEx::AnimationThreadProc(void* param) {
     try {
         static_cast<CPictureEx*>(param)->RunAnimation();
     } catch (...) {
@@ -256,8 +213,7 @@ unsigned __stdcall CPictureEx::AnimationThreadProc(void* param)
     return 0;
 }
 
-void CPictureEx::RunAnimation()
-{
+void CPictureEx::RunAnimation() {
     GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames);
     EventStopSignal stop(m_stopEvent.Get(), m_stopRequested);
     core::CanvasRect whole;
@@ -266,24 +222,21 @@ void CPictureEx::RunAnimation()
     core::RunAnimation(core::FrameInfos(m_frames), whole, m_frameIndex, canvas, stop);
 }
 
-LRESULT CPictureEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
-{
+LRESULT CPictureEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_DESTROY:
-        // The thread invalidates this window: it ends while the handle is still good.
-        StopAnimation();
-        break;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
+        case WM_DESTROY:
+            // The thread invalidates this window: it ends while the handle is still good.
+            StopAnimation();
+            break;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
     }
     return CStatic::WindowProc(msg, wp, lp);
 }
 
-void CPictureEx::OnPaint()
-{
+void CPictureEx::OnPaint() {
     // The window has the canvas's size, so one copy covers whatever needs painting.
     const CPaintDC dc(m_hWnd);
-    if (m_canvasReady)
-        ::BitBlt(dc.Get(), 0, 0, m_width, m_height, m_canvasDC.Get(), 0, 0, SRCCOPY);
+    if (m_canvasReady) ::BitBlt(dc.Get(), 0, 0, m_width, m_height, m_canvasDC.Get(), 0, 0, SRCCOPY);
 }

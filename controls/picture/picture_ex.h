@@ -69,9 +69,9 @@ private:
     std::atomic<LONG> m_stopRequested{0};
     bool m_canvasReady = false;
     MemoryCanvas m_canvasDC;
-    MemoryCanvas m_saveDC;   // exists only while a frame with disposal 3 is on show
+    MemoryCanvas m_saveDC;  // exists only while a frame with disposal 3 is on show
     CThread m_thread;
-    CHandle m_stopEvent;     // manual reset: a stop signalled early still cuts the next wait short
+    CHandle m_stopEvent;  // manual reset: a stop signalled early still cuts the next wait short
     ComPtr<IPicture> m_picture;
     std::vector<GifFrame> m_frames;
 };

@@ -7,10 +7,8 @@ namespace {
 class MenuHandle {
 public:
     explicit MenuHandle(HMENU menu) : m_menu(menu) {}
-    ~MenuHandle()
-    {
-        if (m_menu)
-            ::DestroyMenu(m_menu);
+    ~MenuHandle() {
+        if (m_menu) ::DestroyMenu(m_menu);
     }
     MenuHandle(const MenuHandle&) = delete;
     MenuHandle& operator=(const MenuHandle&) = delete;
@@ -22,41 +20,31 @@ private:
 
 }  // namespace
 
-CEditEx::CEditEx()
-    : m_crBkgnd(::GetSysColor(COLOR_WINDOW)),
-      m_crText(::GetSysColor(COLOR_WINDOWTEXT))
-{
+CEditEx::CEditEx() : m_crBkgnd(::GetSysColor(COLOR_WINDOW)), m_crText(::GetSysColor(COLOR_WINDOWTEXT)) {
     m_brBkgnd.CreateSolidBrush(m_crBkgnd);
 }
 
-CEditEx::~CEditEx()
-{
+CEditEx::~CEditEx() {
     m_pFont.reset();
     m_pCharFilter.reset();
     m_brBkgnd.DeleteObject();
 }
 
-void CEditEx::SetBkColor(COLORREF cr)
-{
+void CEditEx::SetBkColor(COLORREF cr) {
     m_crBkgnd = cr;
     m_brBkgnd.DeleteObject();
     UpdateBrush();
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-void CEditEx::SetTextColor(COLORREF cr)
-{
+void CEditEx::SetTextColor(COLORREF cr) {
     m_crText = cr;
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-void CEditEx::UpdateBrush()
-{
-    m_brBkgnd.CreateSolidBrush(m_crBkgnd);
-}
+void CEditEx::UpdateBrush() { m_brBkgnd.CreateSolidBrush(m_crBkgnd); }
 
-void CEditEx::SetEditFont()
-{
+void CEditEx::SetEditFont() {
     m_pFont.reset();
     m_pFont = std::make_unique<CFont>();
 
@@ -70,24 +58,22 @@ void CEditEx::SetEditFont()
     SetFont(m_pFont->Get(), TRUE);
 }
 
-LRESULT CEditEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
-{
+LRESULT CEditEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CHAR:
-        OnChar(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
-        return 0;
-    case WM_CONTEXTMENU: {
-        // Screen coordinates, signed on a multi-monitor desktop; (-1, -1) from the keyboard.
-        const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-        OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(wp)), point);
-        return 0;
-    }
+        case WM_CHAR:
+            OnChar(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
+            return 0;
+        case WM_CONTEXTMENU: {
+            // Screen coordinates, signed on a multi-monitor desktop; (-1, -1) from the keyboard.
+            const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(wp)), point);
+            return 0;
+        }
     }
     return CEdit::WindowProc(msg, wp, lp);
 }
 
-void CEditEx::OnChar(UINT nChar, UINT, UINT)
-{
+void CEditEx::OnChar(UINT nChar, UINT, UINT) {
     if (m_pCharFilter && !m_pCharFilter->IsCharAllowed(nChar)) {
         ::MessageBeep(0);
         return;
@@ -95,8 +81,7 @@ void CEditEx::OnChar(UINT nChar, UINT, UINT)
     Default();
 }
 
-void CEditEx::OnContextMenu(CWnd*, POINT point)
-{
+void CEditEx::OnContextMenu(CWnd*, POINT point) {
     if (m_nMenuID == 0) {
         Default();
         return;
@@ -111,8 +96,7 @@ void CEditEx::OnContextMenu(CWnd*, POINT point)
         ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
 }
 
-HBRUSH CEditEx::CtlColor(HDC dc, UINT)
-{
+HBRUSH CEditEx::CtlColor(HDC dc, UINT) {
     // The same answer for every kind: a read-only or disabled edit asks as a static.
     ::SetTextColor(dc, m_crText);
     ::SetBkColor(dc, m_crBkgnd);

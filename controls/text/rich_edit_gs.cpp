@@ -2,8 +2,7 @@
 
 #include <richedit.h>
 
-void CRichEditCtrlGS::SetSelectionRed()
-{
+void CRichEditCtrlGS::SetSelectionRed() {
     // The narrow record (60 bytes), which every rich edit version accepts.
     CHARFORMATA cf = {};
     cf.cbSize = sizeof(cf);
@@ -11,7 +10,7 @@ void CRichEditCtrlGS::SetSelectionRed()
     SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
 
     cf.crTextColor = RGB(255, 0, 0);
-    cf.dwEffects &= ~static_cast<DWORD>(CFE_AUTOCOLOR);   // otherwise the system colour wins
+    cf.dwEffects &= ~static_cast<DWORD>(CFE_AUTOCOLOR);  // otherwise the system colour wins
     cf.cbSize = sizeof(cf);
     SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
 }

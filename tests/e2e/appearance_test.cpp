@@ -22,7 +22,6 @@ namespace {
 
 std::string DataFile(const char* name) { return WindowsPathFromUnix(SKYLARK_E2E_DATA) + "\\" + name; }
 
-
 // Test pictures in data/, made with ImageMagick: three solid ones of 64 x 48
 // (convert -size 64x48 xc:#C83C28 -strip -quality 95 solid-red.jpg) and one of two bands of 64 x 32
 // (convert -size 64x32 xc:#E6C828 -size 64x32 xc:#782AA0 -append -strip -quality 95 bands.jpg). All
@@ -34,12 +33,12 @@ const COLORREF kBandTop = RGB(0xE6, 0xC8, 0x28);
 const COLORREF kBandBottom = RGB(0x78, 0x2A, 0xA0);
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kDarkGrey = RGB(0x33, 0x33, 0x33);
-constexpr int kJpegTolerance = 10;   // per channel: JPEG decoders round differently
+constexpr int kJpegTolerance = 10;  // per channel: JPEG decoders round differently
 
 struct DisplayClass {
     int width, height;
     const char* picture;
-    COLORREF colour;   // of its solid test picture
+    COLORREF colour;  // of its solid test picture
 };
 
 const DisplayClass kClasses[] = {
@@ -55,9 +54,7 @@ int ScreenDpi() {
     return dpi;
 }
 
-const DisplayClass& ClassForDpi(int dpi) {
-    return dpi <= 96 ? kClasses[0] : dpi <= 125 ? kClasses[1] : kClasses[2];
-}
+const DisplayClass& ClassForDpi(int dpi) { return dpi <= 96 ? kClasses[0] : dpi <= 125 ? kClasses[1] : kClasses[2]; }
 
 bool Near(COLORREF c, COLORREF want, int tolerance) {
     return std::abs(GetRValue(c) - GetRValue(want)) <= tolerance &&
@@ -67,9 +64,7 @@ bool Near(COLORREF c, COLORREF want, int tolerance) {
 
 // Each channel between those of a and b: what anti-aliased text of colour a over b can give.
 bool Between(COLORREF c, COLORREF a, COLORREF b, int tolerance) {
-    auto in = [&](int v, int x, int y) {
-        return v >= (x < y ? x : y) - tolerance && v <= (x > y ? x : y) + tolerance;
-    };
+    auto in = [&](int v, int x, int y) { return v >= (x < y ? x : y) - tolerance && v <= (x > y ? x : y) + tolerance; };
     return in(GetRValue(c), GetRValue(a), GetRValue(b)) && in(GetGValue(c), GetGValue(a), GetGValue(b)) &&
            in(GetBValue(c), GetBValue(a), GetBValue(b));
 }
@@ -157,8 +152,8 @@ BackgroundCheck CheckBackground(const ClientSnapshot& shot, const std::vector<RE
             const COLORREF got = shot.At(x, y);
             if (Near(got, want, kJpegTolerance)) continue;
             if (++check.wrong <= 5) {
-                check.examples += " (" + std::to_string(x) + "," + std::to_string(y) + ") is " + Hex(got) +
-                                  " [" + ClassNameOfColour(got) + "], not " + Hex(want) + ";";
+                check.examples += " (" + std::to_string(x) + "," + std::to_string(y) + ") is " + Hex(got) + " [" +
+                                  ClassNameOfColour(got) + "], not " + Hex(want) + ";";
             }
         }
     }
@@ -171,8 +166,8 @@ struct LabelCheck {
     COLORREF firstOther = 0;
 };
 
-LabelCheck CheckLabel(const ClientSnapshot& shot, const RECT& label, const std::vector<RECT>& others,
-                      COLORREF text, COLORREF opposite, COLORREF background) {
+LabelCheck CheckLabel(const ClientSnapshot& shot, const RECT& label, const std::vector<RECT>& others, COLORREF text,
+                      COLORREF opposite, COLORREF background) {
     LabelCheck check;
     // The template's labels may reach past the window, which is smaller than the template.
     for (int y = std::max<int>(label.top, 0); y < std::min<int>(label.bottom, shot.height); ++y) {
@@ -247,8 +242,8 @@ public:
             return RegisterClassA(&wc);
         }();
         m_font = CreateFontIndirectA(&font);
-        m_host = CreateWindowExA(WS_EX_TOPMOST, MAKEINTATOM(s_class), "", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                                 height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        m_host = CreateWindowExA(WS_EX_TOPMOST, MAKEINTATOM(s_class), "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         m_edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, width, height, m_host,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
         SendMessageA(m_edit, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
@@ -270,11 +265,13 @@ public:
         RECT client = {};
         GetClientRect(m_edit, &client);
         MapWindowPoints(m_edit, nullptr, reinterpret_cast<POINT*>(&client), 2);
-        WaitUntil([&] {
-            support::PumpMessages();
-            shot = CaptureScreen(client);
-            return FirstInkLine(shot).nextTop > 0;
-        }, 10000);
+        WaitUntil(
+            [&] {
+                support::PumpMessages();
+                shot = CaptureScreen(client);
+                return FirstInkLine(shot).nextTop > 0;
+            },
+            10000);
         return shot;
     }
 
@@ -466,7 +463,7 @@ TEST_F(AppearanceTest, WindowHasTheClassSizeCentredWithoutCaption) {
 
 struct BackgroundCase {
     const char* label;
-    bool bands;   // the class's picture is the two-band one instead of its solid colour
+    bool bands;  // the class's picture is the two-band one instead of its solid colour
 };
 
 TEST_F(AppearanceTest, BackgroundIsTheClassPictureStretchedOverTheWholeWindow) {
@@ -504,8 +501,8 @@ TEST_F(AppearanceTest, BackgroundIsTheClassPictureStretchedOverTheWholeWindow) {
             const BackgroundCheck check = CheckBackground(shot, controls, expected);
             EXPECT_GT(check.judged, shot.width * shot.height / 4);
             EXPECT_EQ(check.wrong, 0) << "of " << check.judged << " background pixels:" << check.examples;
-            if (check.wrong) KeepShot(shot, std::string("background-") + (c.bands ? "bands-" : "solid-") +
-                                                std::to_string(shownId));
+            if (check.wrong)
+                KeepShot(shot, std::string("background-") + (c.bands ? "bands-" : "solid-") + std::to_string(shownId));
             // The four corners, which no control covers, belong to the picture's edges.
             COLORREF want = 0;
             for (POINT p : {POINT{0, 0}, POINT{shot.width - 1, 0}, POINT{0, shot.height - 1},
@@ -523,16 +520,16 @@ TEST_F(AppearanceTest, BackgroundIsTheClassPictureStretchedOverTheWholeWindow) {
 struct LabelCase {
     const char* page;
     int id;
-    bool title;   // the white title line; every other label is dark grey
+    bool title;  // the white title line; every other label is dark grey
 };
 
 TEST_F(AppearanceTest, LabelsDrawOnlyTheirTextInTheirColour) {
     Start(ShippedDist(), SolidPictures());
     const LabelCase cases[] = {
-        {"Welcome", IDC_TITLE, true},         {"Welcome", IDC_WELCOME_TITLE, false},
-        {"Welcome", IDC_WELCOME_TEXT, false}, {"Installing", IDC_TITLE, true},
+        {"Welcome", IDC_TITLE, true},          {"Welcome", IDC_WELCOME_TITLE, false},
+        {"Welcome", IDC_WELCOME_TEXT, false},  {"Installing", IDC_TITLE, true},
         {"Installing", IDC_INSTALLING, false}, {"Finish", IDC_TITLE, true},
-        {"Finish", IDC_FINISH_TITLE, false},  {"Finish", IDC_FINISH_TEXT, false},
+        {"Finish", IDC_FINISH_TITLE, false},   {"Finish", IDC_FINISH_TEXT, false},
     };
     std::string page;
     for (const auto& c : cases) {
@@ -581,7 +578,7 @@ TEST_F(AppearanceTest, LabelsDrawOnlyTheirTextInTheirColour) {
 
 struct HitCase {
     const char* what;
-    int id;          // the control under the point; 0: a point of the background
+    int id;  // the control under the point; 0: a point of the background
     LRESULT code;
 };
 
@@ -626,8 +623,8 @@ TEST_F(AppearanceTest, HitTestAnswersCaptionOnBackgroundAndLabelsClientOnButtons
 
 struct DragCase {
     const char* what;
-    int id;          // the control pressed; 0: a point of the background
-    bool moves;      // else the press clicks the control, and the Licence page comes
+    int id;      // the control pressed; 0: a point of the background
+    bool moves;  // else the press clicks the control, and the Licence page comes
 };
 
 TEST_F(AppearanceTest, DragOnBackgroundOrLabelMovesTheWindowAButtonStillClicks) {
@@ -653,8 +650,7 @@ TEST_F(AppearanceTest, DragOnBackgroundOrLabelMovesTheWindowAButtonStillClicks) 
         Drag(point, dx, dy);
         if (!c.moves) WaitForPage(IDC_ACCEPT);
         RECT after = {};
-        WaitUntil([&] { return GetWindowRect(Dialog(), &after) && after.left != before.left; },
-                  c.moves ? 10000 : 1000);
+        WaitUntil([&] { return GetWindowRect(Dialog(), &after) && after.left != before.left; }, c.moves ? 10000 : 1000);
         EXPECT_EQ(after.left - before.left, dx) << Describe(before) << " -> " << Describe(after);
         EXPECT_EQ(after.top - before.top, dy) << Describe(before) << " -> " << Describe(after);
         EXPECT_EQ(after.right - after.left, m_class->width);
@@ -747,7 +743,7 @@ TEST_F(AppearanceTest, RichEditStaysHiddenOnEveryPage) {
     const struct {
         const char* page;
         int shownId;
-        int forwardId;   // 0: the package's end moves the wizard on
+        int forwardId;  // 0: the package's end moves the wizard on
     } pages[] = {
         {"Welcome", IDC_WELCOME_NEXT, IDC_WELCOME_NEXT},
         {"Licence", IDC_ACCEPT, IDC_ACCEPT},
@@ -759,8 +755,10 @@ TEST_F(AppearanceTest, RichEditStaysHiddenOnEveryPage) {
         WaitForPage(page.shownId);
         ASSERT_TRUE(m_wizard->Exists(IDC_LICENSE_RICHEDIT));
         EXPECT_FALSE(m_wizard->IsVisible(IDC_LICENSE_RICHEDIT));
-        if (page.forwardId) m_wizard->Click(page.forwardId);
-        else ASSERT_NO_FATAL_FAILURE(EndPackage());
+        if (page.forwardId)
+            m_wizard->Click(page.forwardId);
+        else
+            ASSERT_NO_FATAL_FAILURE(EndPackage());
     }
     EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
@@ -779,8 +777,8 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
     RECT client = {};
     ASSERT_TRUE(GetClientRect(edit, &client));
     MapWindowPoints(edit, Dialog(), reinterpret_cast<POINT*>(&client), 2);
-    const ClientSnapshot box = Crop(
-        CaptureWhen([&](const ClientSnapshot& s) { return FirstInkLine(Crop(s, client)).nextTop > 0; }), client);
+    const ClientSnapshot box =
+        Crop(CaptureWhen([&](const ClientSnapshot& s) { return FirstInkLine(Crop(s, client)).nextTop > 0; }), client);
     const InkLine shown = FirstInkLine(box);
     ASSERT_TRUE(shown.found) << "no text in the licence box " << Describe(client);
     ASSERT_GT(shown.nextTop, 0) << "one line of text only";
@@ -806,8 +804,8 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
     const ClientSnapshot verdana = reference(Font("Verdana", -MulDiv(10, dpiY, 72), 500), expected);
     ASSERT_GT(expected.nextTop, 0) << "the reference edit shows no text";
     EXPECT_TRUE(sameInk(box, shown, verdana, expected))
-        << "licence box: ink " << Describe(shown.box) << ", next line at " << shown.nextTop
-        << "; Verdana 10 pt: ink " << Describe(expected.box) << ", next line at " << expected.nextTop;
+        << "licence box: ink " << Describe(shown.box) << ", next line at " << shown.nextTop << "; Verdana 10 pt: ink "
+        << Describe(expected.box) << ", next line at " << expected.nextTop;
     if (HasFailure()) KeepShot(box, "licence-box");
 
     // Whether this density lets the check tell the licence font from the fonts it replaces: where
@@ -849,7 +847,7 @@ TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
 
     ShowWindow(animation, SW_HIDE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(animation); }));
-    Sleep(500);   // hidden for a few frames' time
+    Sleep(500);  // hidden for a few frames' time
     ShowWindow(animation, SW_SHOW);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(animation) != FALSE; }));
     EXPECT_GE(DistinctFrames(*m_wizard, Dialog(), animation), 3u) << "the animation stopped after hide and show";
@@ -868,7 +866,7 @@ TEST_F(AppearanceTest, AnimationRunsOnAnInstallingPageReachedAtOnce) {
     std::string gif;
     ASSERT_TRUE(ReadWholeFile(m_copy->Path("data\\zv_reset_animation.gif"), gif));
     ASSERT_GE(gif.size(), 10u);
-    const auto* screen = reinterpret_cast<const unsigned char*>(gif.data()) + 6;   // after "GIF89a"
+    const auto* screen = reinterpret_cast<const unsigned char*>(gif.data()) + 6;  // after "GIF89a"
     const int gifWidth = screen[0] | screen[1] << 8, gifHeight = screen[2] | screen[3] << 8;
 
     m_wizard->Click(IDC_WELCOME_NEXT);

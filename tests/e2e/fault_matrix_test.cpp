@@ -43,10 +43,14 @@ enum class Page { Welcome, Licence, Installing, Finish };
 
 const char* PageName(Page page) {
     switch (page) {
-    case Page::Welcome: return "Welcome";
-    case Page::Licence: return "Licence";
-    case Page::Installing: return "Installing";
-    case Page::Finish: return "Finish";
+        case Page::Welcome:
+            return "Welcome";
+        case Page::Licence:
+            return "Licence";
+        case Page::Installing:
+            return "Installing";
+        case Page::Finish:
+            return "Finish";
     }
     return "?";
 }
@@ -243,18 +247,24 @@ private:
                 m_outcome.licenceText = m_wizard.Text(IDC_LICENSE_EDIT);
                 m_outcome.hiddenLicenceText = m_wizard.Text(IDC_LICENSE_RICHEDIT);
             }
-            if (page == Page::Finish) m_outcome.packageRunningAtFinish = !ProcessesUnder(m_appDir, "Skylark48.exe").empty();
+            if (page == Page::Finish)
+                m_outcome.packageRunningAtFinish = !ProcessesUnder(m_appDir, "Skylark48.exe").empty();
             m_lastAction = 0;
         }
         return true;
     }
 
     bool CurrentPage(Page& page) const {
-        if (m_wizard.IsVisible(IDC_FINISH)) page = Page::Finish;
-        else if (m_wizard.IsVisible(IDC_INSTALL_CANCEL)) page = Page::Installing;
-        else if (m_wizard.IsVisible(IDC_ACCEPT)) page = Page::Licence;
-        else if (m_wizard.IsVisible(IDC_WELCOME_NEXT)) page = Page::Welcome;
-        else return false;
+        if (m_wizard.IsVisible(IDC_FINISH))
+            page = Page::Finish;
+        else if (m_wizard.IsVisible(IDC_INSTALL_CANCEL))
+            page = Page::Installing;
+        else if (m_wizard.IsVisible(IDC_ACCEPT))
+            page = Page::Licence;
+        else if (m_wizard.IsVisible(IDC_WELCOME_NEXT))
+            page = Page::Welcome;
+        else
+            return false;
         return true;
     }
 
@@ -269,19 +279,21 @@ private:
 
 // Runs users side by side until every program has ended.
 void RunAll(std::vector<User*> users) {
-    WaitUntil([&] {
-        bool all = true;
-        for (User* user : users) all = user->Step() && all;
-        return all;
-    }, kCaseBoundMs + 30000);
+    WaitUntil(
+        [&] {
+            bool all = true;
+            for (User* user : users) all = user->Step() && all;
+            return all;
+        },
+        kCaseBoundMs + 30000);
 }
 
 // What a case must show. A case that fails must name the file the user has to see to.
 struct Expected {
     DWORD exitCode = 0;
-    const char* namedFile = nullptr;    // relative to the folder: a message must give its full path
-    const char* message = nullptr;      // or the one message's whole text
-    std::string licenceText;            // what the licence box must show, if the case says
+    const char* namedFile = nullptr;  // relative to the folder: a message must give its full path
+    const char* message = nullptr;    // or the one message's whole text
+    std::string licenceText;          // what the licence box must show, if the case says
 };
 
 Expected Completes() { return {}; }
@@ -383,8 +395,10 @@ protected:
             Outcome& outcome = user->Result();
             for (const auto& entry : after) {
                 const auto was = before.find(entry.first);
-                if (was == before.end()) outcome.folderChanges.push_back("added " + entry.first);
-                else if (was->second != entry.second) outcome.folderChanges.push_back("changed " + entry.first);
+                if (was == before.end())
+                    outcome.folderChanges.push_back("added " + entry.first);
+                else if (was->second != entry.second)
+                    outcome.folderChanges.push_back("changed " + entry.first);
             }
             for (const auto& entry : before) {
                 if (!after.count(entry.first)) outcome.folderChanges.push_back("removed " + entry.first);
@@ -410,9 +424,9 @@ protected:
             ok = ok && good;
         };
         check(outcome.ended, "the wizard hung: still running after " + std::to_string(kCaseBoundMs) + " ms");
-        check(outcome.exitCode == expected.exitCode,
-              "exit code " + std::to_string(outcome.exitCode) + ", not " + std::to_string(expected.exitCode) +
-                  " (a crash shows as an exception code)");
+        check(outcome.exitCode == expected.exitCode, "exit code " + std::to_string(outcome.exitCode) + ", not " +
+                                                         std::to_string(expected.exitCode) +
+                                                         " (a crash shows as an exception code)");
         if (expected.exitCode != 0) {
             check(!outcome.Saw(Page::Finish), "a failed run showed the Finish page");
         } else {
@@ -430,7 +444,8 @@ protected:
             check(outcome.messages.empty(), "a message: " + (outcome.messages.empty() ? "" : outcome.messages.front()));
         }
         if (!expected.licenceText.empty()) {
-            check(outcome.licenceText == expected.licenceText, "the licence box showed \"" + outcome.licenceText + "\"");
+            check(outcome.licenceText == expected.licenceText,
+                  "the licence box showed \"" + outcome.licenceText + "\"");
             // The rich edit keeps paragraphs with a lone CR: the same text, line ends aside.
             std::string hidden = outcome.hiddenLicenceText, shown = expected.licenceText;
             ReplaceAll(hidden, "\r\n", "\r");
@@ -483,9 +498,7 @@ TEST_F(FaultMatrix, AnimationCutOffMidFrame) {
     RunCase("zv_reset_animation.gif cut off in its second frame", ShippedDist(), options, Completes());
 }
 
-TEST_F(FaultMatrix, PackageThatExitsAtOnce) {
-    RunCase("package exits at once", ShippedDist(), {}, Completes(), "0");
-}
+TEST_F(FaultMatrix, PackageThatExitsAtOnce) { RunCase("package exits at once", ShippedDist(), {}, Completes(), "0"); }
 
 TEST_F(FaultMatrix, PackageThatOutlivesTheFallback) {
     // The test build: its Finish fallback fires long before this package ends.
@@ -636,8 +649,8 @@ TEST_F(FaultMatrix, CyrillicFolderUnderWesternCodePage) {
     ASSERT_TRUE(n > 0 && n < MAX_PATH) << "no short name: " << LastErrorText();
     char narrow[MAX_PATH * 2];
     BOOL lossy = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, 0, shortForm, static_cast<int>(n), narrow, sizeof narrow, nullptr,
-                                           &lossy);
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, shortForm, static_cast<int>(n), narrow, sizeof narrow, nullptr, &lossy);
     ASSERT_TRUE(length > 0 && !lossy) << "the short form is not plain ANSI either";
     const std::string appDir = std::string(narrow, static_cast<size_t>(length)) + "\\";
     std::string licence;

@@ -22,8 +22,7 @@ public:
         m_dir = std::string(temp) + "skylark-fake-dist-" + std::to_string(GetCurrentProcessId());
         RemoveTree(m_dir);
         const std::string standIn = WindowsPathFromUnix(SKYLARK_STANDIN_EXE);
-        m_ok = CreateDirectoryA(m_dir.c_str(), nullptr) &&
-               CreateDirectoryA((m_dir + "\\data").c_str(), nullptr) &&
+        m_ok = CreateDirectoryA(m_dir.c_str(), nullptr) && CreateDirectoryA((m_dir + "\\data").c_str(), nullptr) &&
                CopyFileA(standIn.c_str(), (m_dir + "\\Wi-FiSkylark.exe").c_str(), FALSE) &&
                CopyFileA(standIn.c_str(), (m_dir + "\\data\\Skylark48.exe").c_str(), FALSE) &&
                WriteWholeFile(m_dir + "\\data\\License.txt", "Licence line\r\n");
@@ -137,8 +136,7 @@ TEST(DistCopy, EndsProcessesStillRunningFromTheCopy) {
 }
 
 // A dialog of this process, run on a thread of its own as a program's dialog would be.
-constexpr int kTitleId = 1016, kNextId = 1001, kBoxId = 1002, kHiddenId = 1003, kDisabledId = 1005,
-              kEditId = 1020;
+constexpr int kTitleId = 1016, kNextId = 1001, kBoxId = 1002, kHiddenId = 1003, kDisabledId = 1005, kEditId = 1020;
 const char kEditText[] = "line one\r\nline two";
 const COLORREF kBackground = RGB(200, 30, 40);
 
@@ -152,55 +150,59 @@ public:
 
 private:
     static void Append(std::vector<WORD>& t, const wchar_t* text) {
-        do t.push_back(static_cast<WORD>(*text)); while (*text++);
+        do t.push_back(static_cast<WORD>(*text));
+        while (*text++);
     }
-    static void Item(std::vector<WORD>& t, DWORD style, short x, short y, short cx, short cy, WORD id,
-                     WORD classAtom, const wchar_t* text) {
+    static void Item(std::vector<WORD>& t, DWORD style, short x, short y, short cx, short cy, WORD id, WORD classAtom,
+                     const wchar_t* text) {
         if (t.size() % 2) t.push_back(0);  // items are DWORD-aligned
         const DWORD fullStyle = style | WS_CHILD | WS_VISIBLE;
-        t.push_back(LOWORD(fullStyle)); t.push_back(HIWORD(fullStyle));
-        t.push_back(0); t.push_back(0);                       // extended style
+        t.push_back(LOWORD(fullStyle));
+        t.push_back(HIWORD(fullStyle));
+        t.push_back(0);
+        t.push_back(0);  // extended style
         for (short v : {x, y, cx, cy}) t.push_back(static_cast<WORD>(v));
         t.push_back(id);
-        t.push_back(0xFFFF); t.push_back(classAtom);
+        t.push_back(0xFFFF);
+        t.push_back(classAtom);
         Append(t, text);
-        t.push_back(0);                                        // no creation data
+        t.push_back(0);  // no creation data
     }
 
     static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         static HBRUSH s_brush = CreateSolidBrush(kBackground);
         switch (message) {
-        case WM_INITDIALOG:
-            SetWindowTextA(dialog, "Harness dialog");
-            SetDlgItemTextA(dialog, kEditId, kEditText);
-            ShowWindow(GetDlgItem(dialog, kHiddenId), SW_HIDE);
-            PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kNextId)), TRUE);
-            return FALSE;
-        case WM_CTLCOLORDLG:
-            return reinterpret_cast<INT_PTR>(s_brush);
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-            case kNextId: {
-                char text[64];
-                GetDlgItemTextA(dialog, kTitleId, text, sizeof text);
-                SetDlgItemTextA(dialog, kTitleId, (std::string(text) + " next").c_str());
-                return TRUE;
-            }
-            case kBoxId:
-                MessageBoxA(dialog, "Harness message", "Harness caption", MB_OK);
-                SetDlgItemTextA(dialog, kTitleId, "box closed");
-                return TRUE;
-            case IDCANCEL:
+            case WM_INITDIALOG:
+                SetWindowTextA(dialog, "Harness dialog");
+                SetDlgItemTextA(dialog, kEditId, kEditText);
+                ShowWindow(GetDlgItem(dialog, kHiddenId), SW_HIDE);
+                PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kNextId)), TRUE);
+                return FALSE;
+            case WM_CTLCOLORDLG:
+                return reinterpret_cast<INT_PTR>(s_brush);
+            case WM_COMMAND:
+                switch (LOWORD(wParam)) {
+                    case kNextId: {
+                        char text[64];
+                        GetDlgItemTextA(dialog, kTitleId, text, sizeof text);
+                        SetDlgItemTextA(dialog, kTitleId, (std::string(text) + " next").c_str());
+                        return TRUE;
+                    }
+                    case kBoxId:
+                        MessageBoxA(dialog, "Harness message", "Harness caption", MB_OK);
+                        SetDlgItemTextA(dialog, kTitleId, "box closed");
+                        return TRUE;
+                    case IDCANCEL:
+                        DestroyWindow(dialog);
+                        return TRUE;
+                }
+                return FALSE;
+            case WM_CLOSE:
                 DestroyWindow(dialog);
                 return TRUE;
-            }
-            return FALSE;
-        case WM_CLOSE:
-            DestroyWindow(dialog);
-            return TRUE;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return TRUE;
+            case WM_DESTROY:
+                PostQuitMessage(0);
+                return TRUE;
         }
         return FALSE;
     }
@@ -208,11 +210,14 @@ private:
     void Run() {
         std::vector<WORD> t;
         const DWORD style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
-        t.push_back(LOWORD(style)); t.push_back(HIWORD(style));
-        t.push_back(0); t.push_back(0);      // extended style
-        t.push_back(6);                      // items
+        t.push_back(LOWORD(style));
+        t.push_back(HIWORD(style));
+        t.push_back(0);
+        t.push_back(0);  // extended style
+        t.push_back(6);  // items
         for (short v : {20, 20, 240, 120}) t.push_back(static_cast<WORD>(v));
-        t.push_back(0); t.push_back(0);      // no menu, default class
+        t.push_back(0);
+        t.push_back(0);  // no menu, default class
         Append(t, L"");
         t.push_back(8);
         Append(t, L"MS Shell Dlg");
@@ -222,8 +227,8 @@ private:
         Item(t, BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 200, 90, 30, 14, kDisabledId, 0x0080, L"Off");
         Item(t, SS_LEFT, 100, 25, 50, 10, kHiddenId, 0x0082, L"hidden");
         Item(t, ES_MULTILINE | ES_AUTOVSCROLL | WS_BORDER | WS_TABSTOP, 100, 40, 130, 40, kEditId, 0x0081, L"");
-        HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                                 reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr, Proc, 0);
+        HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.data()),
+                                                 nullptr, Proc, 0);
         m_dialog = dialog;
         MSG msg;
         while (dialog && GetMessageA(&msg, nullptr, 0, 0) > 0) {

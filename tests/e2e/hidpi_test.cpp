@@ -17,7 +17,7 @@ namespace {
 
 struct Density {
     int dpi;
-    int width, height;   // of the window
+    int width, height;  // of the window
 };
 
 // 600 x 398 scaled by dpi / 96, rounded to nearest (696.5 gives 697).
@@ -44,8 +44,8 @@ std::string Describe(const RECT& r) {
 
 struct Page {
     const char* name;
-    int shownId;                 // visible once the page is up
-    std::vector<int> expected;   // controls the page shows: a check that finds none proves nothing
+    int shownId;                // visible once the page is up
+    std::vector<int> expected;  // controls the page shows: a check that finds none proves nothing
 };
 
 // The visible controls that a user must reach: every button, and the licence box.

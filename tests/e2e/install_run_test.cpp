@@ -272,9 +272,7 @@ TEST_F(InstallRunTest, CancelWhileThePackageRunsEndsWithZeroAndLeavesItRunning) 
     EXPECT_EQ(std::count(starts.begin(), starts.end(), '\n'), 1) << "not one start: " << starts;
 }
 
-TEST(ShippedFallbackTest, IsTwoHundredSeconds) {
-    EXPECT_EQ(kFinishFallbackMs, 200000u);
-}
+TEST(ShippedFallbackTest, IsTwoHundredSeconds) { EXPECT_EQ(kFinishFallbackMs, 200000u); }
 
 }  // namespace
 }  // namespace e2e

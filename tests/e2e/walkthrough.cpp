@@ -13,17 +13,16 @@ namespace {
 
 struct Page {
     const char* file;
-    int shownControl;   // visible once the page is up
+    int shownControl;  // visible once the page is up
 };
 
-bool Capture(e2e::DrivenProcess& wizard, const std::string& outDir, const Page& page)
-{
+bool Capture(e2e::DrivenProcess& wizard, const std::string& outDir, const Page& page) {
     if (!e2e::WaitUntil([&] { return wizard.IsVisible(page.shownControl); })) {
         std::fprintf(stderr, "walkthrough: the page of %s did not come\n", page.file);
         return false;
     }
     wizard.Settle(IDC_LICENSE_EDIT);
-    Sleep(700);   // let the background, the labels and a frame or two of the animation paint
+    Sleep(700);  // let the background, the labels and a frame or two of the animation paint
     const std::string path = outDir + "\\" + page.file;
     if (!wizard.CaptureClient().SaveBmp(path)) {
         std::fprintf(stderr, "walkthrough: could not write %s\n", path.c_str());
@@ -35,8 +34,7 @@ bool Capture(e2e::DrivenProcess& wizard, const std::string& outDir, const Page& 
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {
         std::fprintf(stderr, "usage: walkthrough DIST_DIR OUT_DIR [HOLD_SECONDS]\n");
         return 2;
@@ -64,10 +62,8 @@ int main(int argc, char** argv)
     };
     const int forward[] = {IDC_WELCOME_NEXT, IDC_ACCEPT, 0, IDC_FINISH};
     for (int i = 0; i < 4; ++i) {
-        if (!Capture(wizard, outDir, pages[i]))
-            return 1;
-        if (forward[i])
-            wizard.Click(forward[i]);
+        if (!Capture(wizard, outDir, pages[i])) return 1;
+        if (forward[i]) wizard.Click(forward[i]);
     }
     DWORD exitCode = 1;
     if (!wizard.WaitForExit(exitCode) || exitCode != 0) {

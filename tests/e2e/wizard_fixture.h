@@ -17,7 +17,7 @@ namespace e2e {
 inline std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
 inline std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
 
-constexpr const char* kLongRun = "600";   // seconds the stand-in package runs: it outlives every test
+constexpr const char* kLongRun = "600";  // seconds the stand-in package runs: it outlives every test
 
 class WizardFixture : public ::testing::Test {
 protected:
@@ -35,15 +35,14 @@ protected:
     // Does not wait for the wizard's window.
     void Launch(const std::string& dist, const DistCopyOptions& options, const char* standInSeconds) {
         ASSERT_NO_FATAL_FAILURE(MakeCopy(dist, options));
-        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
-                                    {{"SKYLARK_STANDIN_SECONDS", standInSeconds},
-                                     {"SKYLARK_STANDIN_RECORD", m_record}}))
+        ASSERT_TRUE(m_wizard->Start(
+            m_copy->ExePath(), "", {{"SKYLARK_STANDIN_SECONDS", standInSeconds}, {"SKYLARK_STANDIN_RECORD", m_record}}))
             << LastErrorText();
     }
 
     std::string PackageStarts() const { return FileText(m_record); }
 
-    std::unique_ptr<DistCopy> m_copy;   // outlives the process, which it also ends if need be
+    std::unique_ptr<DistCopy> m_copy;  // outlives the process, which it also ends if need be
     std::unique_ptr<DrivenProcess> m_wizard;
     std::string m_record;
 };

@@ -59,7 +59,7 @@ bool ProcessImageUnder(DWORD pid, const std::string& folder) {
 
 struct DialogSearch {
     DWORD pid;
-    int markerId;       // a control the dialog must hold, or 0 for a message box
+    int markerId;  // a control the dialog must hold, or 0 for a message box
     HWND found;
 };
 
@@ -69,8 +69,7 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &pid);
     if (pid != search->pid || !IsWindowVisible(window) || ClassName(window) != "#32770") return TRUE;
     const bool isMessageBox = GetDlgItem(window, kMessageBoxTextId) != nullptr;
-    const bool match = search->markerId ? !isMessageBox && GetDlgItem(window, search->markerId)
-                                        : isMessageBox;
+    const bool match = search->markerId ? !isMessageBox && GetDlgItem(window, search->markerId) : isMessageBox;
     if (!match) return TRUE;
     search->found = window;
     return FALSE;
@@ -120,13 +119,11 @@ std::string WindowsPathFromUnix(const std::string& unixPath) {
     return path;
 }
 
-std::string LastErrorText() {
-    return "error " + std::to_string(GetLastError());
-}
+std::string LastErrorText() { return "error " + std::to_string(GetLastError()); }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bytes.clear();
     char buffer[65536];
@@ -140,19 +137,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
     CloseHandle(file);
     return ok;
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string FileText(const std::string& path) {
     std::string bytes;
@@ -193,8 +187,8 @@ DistCopy::DistCopy(const std::string& sourceDir, const DistCopyOptions& options)
         m_error = "no temporary folder: " + LastErrorText();
         return;
     }
-    m_root = WithBackslash(std::string(temp, n)) + "skylark-e2e-" + std::to_string(GetCurrentProcessId()) +
-             "-" + std::to_string(++s_count) + "\\";
+    m_root = WithBackslash(std::string(temp, n)) + "skylark-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(++s_count) + "\\";
     RemoveTree(m_root.substr(0, m_root.size() - 1));
     if (!CreateDirectoryA(m_root.c_str(), nullptr)) {
         m_error = "cannot create " + m_root + ": " + LastErrorText();
@@ -282,7 +276,7 @@ bool DrivenProcess::Start(const std::wstring& exePath, const Environment& env) {
     if (m_pi.hProcess) return false;
     std::wstring commandLine = L"\"" + exePath + L"\"";
     const std::wstring folder = exePath.substr(0, exePath.find_last_of(L'\\') + 1);
-    std::string block = EnvironmentBlock(env);   // an ANSI block: no CREATE_UNICODE_ENVIRONMENT
+    std::string block = EnvironmentBlock(env);  // an ANSI block: no CREATE_UNICODE_ENVIRONMENT
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     m_started = CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
@@ -297,9 +291,7 @@ bool DrivenProcess::Attach(DWORD pid) {
     return m_pi.hProcess != nullptr;
 }
 
-bool DrivenProcess::Running() const {
-    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool DrivenProcess::Running() const { return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool DrivenProcess::WaitForExit(DWORD& exitCode, DWORD timeoutMs) {
     if (!m_started) return false;
@@ -317,13 +309,9 @@ DWORD ExpectExit(DrivenProcess& process) {
     return code;
 }
 
-HWND DrivenProcess::FindDialogWith(int markerId) const {
-    return FindTopLevelDialog(Pid(), markerId);
-}
+HWND DrivenProcess::FindDialogWith(int markerId) const { return FindTopLevelDialog(Pid(), markerId); }
 
-HWND DrivenProcess::FindMessageBox() const {
-    return FindTopLevelDialog(Pid(), 0);
-}
+HWND DrivenProcess::FindMessageBox() const { return FindTopLevelDialog(Pid(), 0); }
 
 HWND DrivenProcess::WaitForDialogWith(int markerId, DWORD timeoutMs) {
     HWND found = nullptr;
@@ -413,7 +401,7 @@ bool MoveMouse(POINT screenPoint, DWORD buttonFlags) {
     input.mi.dy = MulDiv(screenPoint.y, 65535, screenHeight - 1);
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlags;
     const bool taken = SendInput(1, &input, sizeof input) == 1;
-    Sleep(60);   // paced as a hand would, not asserted on
+    Sleep(60);  // paced as a hand would, not asserted on
     return taken;
 }
 
@@ -431,8 +419,8 @@ std::string WindowText(HWND window) {
     if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
+                             5000, &copied)) {
         return {};
     }
     text.resize(copied < text.size() ? copied : text.size() - 1);

@@ -17,7 +17,7 @@
 namespace e2e {
 
 using support::CaptureScreen;
-using support::kWaitMs;   // a window to appear, a page to change, a process to end
+using support::kWaitMs;  // a window to appear, a page to change, a process to end
 using support::WaitUntil;
 using ClientSnapshot = support::Snapshot;
 
@@ -30,18 +30,18 @@ std::string WindowsPathFromUnix(const std::string& unixPath);
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
-std::string FileText(const std::string& path);   // "" if it cannot be read (a record not yet written)
+std::string FileText(const std::string& path);  // "" if it cannot be read (a record not yet written)
 // The file's text once it holds a whole line, or what it holds when the wait runs out: a process is
 // listed, and may even outlive its starter, before its own code has run and written a record.
 std::string FileTextOnceALineIsWritten(const std::string& path, DWORD timeoutMs = 30000);
-bool RemoveTree(const std::string& path);   // a file, or a folder with everything in it
-std::string FoldCase(std::string text);     // lower case, as the ANSI code page has it
+bool RemoveTree(const std::string& path);  // a file, or a folder with everything in it
+std::string FoldCase(std::string text);    // lower case, as the ANSI code page has it
 std::string LastErrorText();
 
 struct DistCopyOptions {
-    std::string folderName = "Skylark";  // spaces, non-ASCII (in the ANSI code page) and long names allowed
-    std::vector<std::string> removeFiles;                              // relative paths: "data\\License.txt"
-    std::vector<std::pair<std::string, std::string>> replaceFiles;    // relative path, new contents
+    std::string folderName = "Skylark";    // spaces, non-ASCII (in the ANSI code page) and long names allowed
+    std::vector<std::string> removeFiles;  // relative paths: "data\\License.txt"
+    std::vector<std::pair<std::string, std::string>> replaceFiles;  // relative path, new contents
 };
 
 // A copy of a dist folder under a fresh temporary folder, removed with everything in it (and any
@@ -111,15 +111,15 @@ public:
     bool IsVisible(int id) const;
     bool IsEnabled(int id) const;
     std::string Text(int id) const;
-    void Click(int id) const;               // posts BM_CLICK
+    void Click(int id) const;  // posts BM_CLICK
     // Brings the dialog to the front and clicks the middle of control id with the mouse, as a
     // hand would: input through the window system, not a message. False if there is no such
     // control, or the input was not taken.
     bool ClickWithMouse(int id) const;
-    void PressKey(WORD vk) const;           // to the focused control of the dialog's thread
-    HWND Focus() const;                     // the keyboard focus of the dialog's thread, or null
-    int FocusId() const;                    // its control id, or 0 when no control of the dialog has it
-    ClientSnapshot CaptureClient() const;   // the dialog's client area as it is on the screen
+    void PressKey(WORD vk) const;          // to the focused control of the dialog's thread
+    HWND Focus() const;                    // the keyboard focus of the dialog's thread, or null
+    int FocusId() const;                   // its control id, or 0 when no control of the dialog has it
+    ClientSnapshot CaptureClient() const;  // the dialog's client area as it is on the screen
 
     // Makes sure everything posted to the dialog's thread so far has been handled: posts a marker
     // behind it (a selection change of edit control editId, which every page keeps) and waits

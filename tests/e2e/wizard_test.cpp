@@ -12,11 +12,31 @@
 namespace e2e {
 namespace {
 
-const int kAllIds[] = {IDOK, IDCANCEL, IDC_WELCOME_BACK, IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL, IDC_PROGRESS,
-                       IDC_INSTALL_BACK, IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL, IDC_FINISH_BACK, IDC_FINISH,
-                       IDC_FINISH_CANCEL, IDC_WELCOME_TITLE, IDC_WELCOME_TEXT, IDC_INSTALL_TITLE,
-                       IDC_FINISH_TITLE, IDC_FINISH_TEXT, IDC_WELCOME_LABEL, IDC_TITLE, IDC_LICENSE_BACK,
-                       IDC_ACCEPT, IDC_LICENSE_CANCEL, IDC_LICENSE_EDIT, IDC_LICENSE_RICHEDIT, IDC_INSTALLING,
+const int kAllIds[] = {IDOK,
+                       IDCANCEL,
+                       IDC_WELCOME_BACK,
+                       IDC_WELCOME_NEXT,
+                       IDC_WELCOME_CANCEL,
+                       IDC_PROGRESS,
+                       IDC_INSTALL_BACK,
+                       IDC_INSTALL_NEXT,
+                       IDC_INSTALL_CANCEL,
+                       IDC_FINISH_BACK,
+                       IDC_FINISH,
+                       IDC_FINISH_CANCEL,
+                       IDC_WELCOME_TITLE,
+                       IDC_WELCOME_TEXT,
+                       IDC_INSTALL_TITLE,
+                       IDC_FINISH_TITLE,
+                       IDC_FINISH_TEXT,
+                       IDC_WELCOME_LABEL,
+                       IDC_TITLE,
+                       IDC_LICENSE_BACK,
+                       IDC_ACCEPT,
+                       IDC_LICENSE_CANCEL,
+                       IDC_LICENSE_EDIT,
+                       IDC_LICENSE_RICHEDIT,
+                       IDC_INSTALLING,
                        IDC_ANIMATION};
 
 // What a page shows: these controls visible and every other one hidden; these disabled (a button
@@ -28,21 +48,18 @@ struct PageView {
     int focus;  // 0: no push button may have it
 };
 
-const PageView kWelcome = {
-    "Welcome",
-    {IDC_TITLE, IDC_WELCOME_TITLE, IDC_WELCOME_TEXT, IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL},
-    {IDC_WELCOME_BACK},
-    IDC_WELCOME_NEXT};
-const PageView kLicence = {
-    "Licence",
-    {IDC_TITLE, IDC_LICENSE_EDIT, IDC_ACCEPT, IDC_LICENSE_CANCEL},
-    {IDC_WELCOME_BACK, IDC_LICENSE_BACK},
-    IDC_ACCEPT};
-const PageView kInstalling = {
-    "Installing",
-    {IDC_TITLE, IDC_INSTALLING, IDC_ANIMATION, IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL},
-    {IDC_WELCOME_BACK, IDC_LICENSE_BACK, IDC_INSTALL_BACK, IDC_INSTALL_NEXT},
-    0};
+const PageView kWelcome = {"Welcome",
+                           {IDC_TITLE, IDC_WELCOME_TITLE, IDC_WELCOME_TEXT, IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL},
+                           {IDC_WELCOME_BACK},
+                           IDC_WELCOME_NEXT};
+const PageView kLicence = {"Licence",
+                           {IDC_TITLE, IDC_LICENSE_EDIT, IDC_ACCEPT, IDC_LICENSE_CANCEL},
+                           {IDC_WELCOME_BACK, IDC_LICENSE_BACK},
+                           IDC_ACCEPT};
+const PageView kInstalling = {"Installing",
+                              {IDC_TITLE, IDC_INSTALLING, IDC_ANIMATION, IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL},
+                              {IDC_WELCOME_BACK, IDC_LICENSE_BACK, IDC_INSTALL_BACK, IDC_INSTALL_NEXT},
+                              0};
 const PageView kFinish = {
     "Finish",
     {IDC_TITLE, IDC_FINISH_TITLE, IDC_FINISH_TEXT, IDC_FINISH, IDC_FINISH_CANCEL},
@@ -135,13 +152,12 @@ protected:
         m_wizard->Click(IDC_ACCEPT);
         ASSERT_NO_FATAL_FAILURE(ExpectPage(kInstalling));
     }
-
 };
 
 TEST(Dist, HoldsTheProgramAndEverythingItReads) {
-    const char* const files[] = {"Wi-FiSkylark.exe", "data\\License.txt", "data\\Skylark48.exe",
-                                 "data\\zv_reset_animation.gif", "data\\main96DPI.jpg", "data\\main125DPI.jpg",
-                                 "data\\main150DPI.jpg"};
+    const char* const files[] = {
+        "Wi-FiSkylark.exe",    "data\\License.txt",    "data\\Skylark48.exe", "data\\zv_reset_animation.gif",
+        "data\\main96DPI.jpg", "data\\main125DPI.jpg", "data\\main150DPI.jpg"};
     for (const std::string& dist : {TestDist(), ShippedDist()}) {
         for (const char* file : files) EXPECT_TRUE(FileExists(dist + "\\" + file)) << dist << "\\" << file;
     }

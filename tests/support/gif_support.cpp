@@ -25,8 +25,8 @@ Walk WalkAll(const uint8_t* data, size_t size) {
     core::GifFrameInfo info;
     while (uint8_t* stream = walker.CutNextFrame(AppendCutFrame, &walk.frames, length, info)) {
         CutFrame& frame = walk.frames.back();
-        walk.cutsFillTheirBuffers = walk.cutsFillTheirBuffers && stream == frame.stream.data() &&
-                                    length == frame.stream.size();
+        walk.cutsFillTheirBuffers =
+            walk.cutsFillTheirBuffers && stream == frame.stream.data() && length == frame.stream.size();
         frame.info = info;
     }
     return walk;

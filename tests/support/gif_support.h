@@ -39,4 +39,3 @@ struct MemoryReader {
 int ReadFromMemory(GifFileType* gif, GifByteType* out, int wanted);
 
 }  // namespace gif_support
-

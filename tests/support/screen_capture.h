@@ -14,7 +14,7 @@ struct Snapshot {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top-down
 
-    COLORREF At(int x, int y) const;   // CLR_INVALID outside the picture
+    COLORREF At(int x, int y) const;  // CLR_INVALID outside the picture
     size_t Count(COLORREF colour) const;
     bool SaveBmp(const std::string& path) const;
 };

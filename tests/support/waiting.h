@@ -6,13 +6,13 @@
 
 namespace support {
 
-constexpr DWORD kWaitMs = 180000;   // generous: under Wine on a loaded machine a start can take many seconds
+constexpr DWORD kWaitMs = 180000;  // generous: under Wine on a loaded machine a start can take many seconds
 constexpr DWORD kPollMs = 50;
 
 // Polls until done() returns true; false if timeoutMs passed first.
 template <typename Done>
 bool WaitUntil(Done done, DWORD timeoutMs = kWaitMs, DWORD pollMs = kPollMs) {
-    const DWORD start = GetTickCount();   // the difference is right across the counter's wrap
+    const DWORD start = GetTickCount();  // the difference is right across the counter's wrap
     for (;;) {
         if (done()) return true;
         if (GetTickCount() - start >= timeoutMs) return false;
@@ -27,10 +27,12 @@ void PumpMessages();
 // Polls often, so that a short-lived state (an animation's frame) is seen.
 template <typename Done>
 bool PumpUntil(Done done, DWORD timeoutMs = kWaitMs) {
-    return WaitUntil([&] {
-        PumpMessages();
-        return done();
-    }, timeoutMs, 10);
+    return WaitUntil(
+        [&] {
+            PumpMessages();
+            return done();
+        },
+        timeoutMs, 10);
 }
 
 }  // namespace support

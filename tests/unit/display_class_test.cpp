@@ -10,8 +10,7 @@ using namespace core;
 namespace {
 
 // The three classes up to 144 DPI, then the window scaled from 600 x 398 with the last picture.
-TEST(DisplayClass, BoundariesAreInclusive)
-{
+TEST(DisplayClass, BoundariesAreInclusive) {
     struct Case {
         int dpi;
         int width, height;
@@ -26,11 +25,11 @@ TEST(DisplayClass, BoundariesAreInclusive)
         {125, 750, 498, "main125DPI.jpg", 1366, 768, 308, 135},
         {126, 900, 597, "main150DPI.jpg", 1920, 1080, 510, 241},
         {144, 900, 597, "main150DPI.jpg", 1920, 1080, 510, 241},
-        {145, 906, 601, "main150DPI.jpg", 1920, 1080, 507, 239},    // 906.25 x 601.15
-        {168, 1050, 697, "main150DPI.jpg", 2560, 1440, 755, 371},   // 696.5 rounds up
+        {145, 906, 601, "main150DPI.jpg", 1920, 1080, 507, 239},   // 906.25 x 601.15
+        {168, 1050, 697, "main150DPI.jpg", 2560, 1440, 755, 371},  // 696.5 rounds up
         {192, 1200, 796, "main150DPI.jpg", 2560, 1600, 680, 402},
         {240, 1500, 995, "main150DPI.jpg", 2560, 1600, 530, 302},
-        {288, 1800, 1194, "main150DPI.jpg", 1920, 1079, 60, -57},   // -115 / 2
+        {288, 1800, 1194, "main150DPI.jpg", 1920, 1079, 60, -57},  // -115 / 2
     };
     for (const Case& c : cases) {
         const DisplayClass d = DisplayClassForDpi(c.dpi);
@@ -43,8 +42,7 @@ TEST(DisplayClass, BoundariesAreInclusive)
     }
 }
 
-TEST(DisplayClass, CentringTruncatesTowardZero)
-{
+TEST(DisplayClass, CentringTruncatesTowardZero) {
     struct Case {
         int screenW, screenH, dpi, left, top;
     };
@@ -52,7 +50,7 @@ TEST(DisplayClass, CentringTruncatesTowardZero)
         {1024, 768, 96, 212, 185},
         {1366, 768, 120, 308, 135},
         {799, 600, 144, -50, 1},
-        {640, 480, 192, -280, -158},   // a 1200 x 796 window
+        {640, 480, 192, -280, -158},  // a 1200 x 796 window
     };
     for (const Case& c : cases) {
         const DisplayClass d = DisplayClassForDpi(c.dpi);
@@ -62,14 +60,13 @@ TEST(DisplayClass, CentringTruncatesTowardZero)
     }
 }
 
-TEST(DisplayClass, FontHeightsRoundToNearest)
-{
+TEST(DisplayClass, FontHeightsRoundToNearest) {
     struct Case {
         int points, dpi, height;
     };
     const Case cases[] = {
-        {12, 96, -16}, {10, 96, -13}, {12, 120, -20}, {10, 120, -17},
-        {12, 144, -24}, {10, 144, -20}, {9, 96, -12}, {11, 120, -18},
+        {12, 96, -16},  {10, 96, -13},  {12, 120, -20}, {10, 120, -17},
+        {12, 144, -24}, {10, 144, -20}, {9, 96, -12},   {11, 120, -18},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FontHeightForPoints(c.points, c.dpi), c.height) << c.points << " pt at " << c.dpi;

@@ -42,8 +42,10 @@ std::string RectText(const CanvasRect& r) {
 class Rig : public AnimationCanvas, public StopSignal {
 public:
     Rig(int width, int height, std::vector<TestFrame> frames)
-        : grid(height, std::string(width, kBackground)), m_frames(std::move(frames)),
-          m_width(width), m_height(height) {}
+        : grid(height, std::string(width, kBackground)),
+          m_frames(std::move(frames)),
+          m_width(width),
+          m_height(height) {}
 
     void Run(uint32_t& frameIndex) {
         m_stopped = false;
@@ -59,14 +61,12 @@ public:
 
     bool RenderFrame(size_t index, const CanvasRect& rect) override {
         log.push_back("render " + std::to_string(index));
-        if (++m_renders == stopDuringRender)
-            m_stopped = true;
-        if (m_renders > 1000) {   // a loop that never waits would otherwise spin for ever
+        if (++m_renders == stopDuringRender) m_stopped = true;
+        if (m_renders > 1000) {  // a loop that never waits would otherwise spin for ever
             ADD_FAILURE() << "runaway loop";
             m_stopped = true;
         }
-        if (index < failingRender.size() && failingRender[index])
-            return false;
+        if (index < failingRender.size() && failingRender[index]) return false;
         Paint(rect, m_frames.at(index).colour);
         return true;
     }
@@ -77,8 +77,7 @@ public:
     }
     void SaveUnder(const CanvasRect& rect) override {
         log.push_back("save " + RectText(rect));
-        if (saveFails)
-            return;
+        if (saveFails) return;
         m_saved.clear();
         for (int32_t y = 0; y < rect.height; ++y)
             m_saved.push_back(grid.at(rect.top + y).substr(rect.left, rect.width));
@@ -87,8 +86,7 @@ public:
     void RestoreSaved(const CanvasRect& rect) override {
         log.push_back("restore " + RectText(rect));
         ASSERT_TRUE(m_hasSaved);
-        for (int32_t y = 0; y < rect.height; ++y)
-            grid.at(rect.top + y).replace(rect.left, rect.width, m_saved.at(y));
+        for (int32_t y = 0; y < rect.height; ++y) grid.at(rect.top + y).replace(rect.left, rect.width, m_saved.at(y));
         m_hasSaved = false;
         afterRestore = grid;
     }
@@ -98,21 +96,19 @@ public:
     void Wait(unsigned ms) override {
         log.push_back("wait " + std::to_string(ms));
         shown.push_back(grid);
-        if (++m_waits == stopDuringWait)
-            stopAt = now;
-        if (StopRequested())
-            return;
+        if (++m_waits == stopDuringWait) stopAt = now;
+        if (StopRequested()) return;
         // The stop event cuts the wait short at the moment the stop arrives.
         now = stopAt - now <= ms ? stopAt : now + ms;
     }
 
     Grid grid;
     std::vector<std::string> log;
-    std::vector<Grid> shown;   // what the canvas held during each wait
+    std::vector<Grid> shown;  // what the canvas held during each wait
     Grid afterRestore;
     uint64_t now = 0;
     uint64_t stopAt = kNever;
-    int stopDuringRender = 0;   // 1-based count within one Run; 0 for never
+    int stopDuringRender = 0;  // 1-based count within one Run; 0 for never
     int stopDuringWait = 0;
     std::vector<bool> failingRender;
     bool saveFails = false;
@@ -143,29 +139,25 @@ TEST(FrameWaitMs, MapsGifDelaysToMilliseconds) {
         {5, 50},
         {10, 100},
         {250, 2500},
-        {-1, 100},   // no graphic control extension
+        {-1, 100},  // no graphic control extension
         {std::numeric_limits<int32_t>::min(), 100},
-        {65535, 655350},   // the largest delay a file can hold
+        {65535, 655350},  // the largest delay a file can hold
         {429496729, 4294967290u},
-        {429496730, kMaxFrameWaitMs},   // wraps to 4 in 32-bit arithmetic
+        {429496730, kMaxFrameWaitMs},  // wraps to 4 in 32-bit arithmetic
         {std::numeric_limits<int32_t>::max(), kMaxFrameWaitMs},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FrameWaitMs(c.delay), c.ms) << "delay " << c.delay;
+    for (const auto& c : cases) EXPECT_EQ(FrameWaitMs(c.delay), c.ms) << "delay " << c.delay;
 }
 
 TEST(RunAnimation, TwoFramesAlternateAndTheWrapFillsTheWholeCanvas) {
     Rig rig(4, 2, {{0, 0, 2, 2, 10, 1, 'A'}, {2, 0, 2, 2, 25, 0, 'B'}});
-    rig.stopAt = 650;   // during the second showing of frame 1 (450..700)
+    rig.stopAt = 650;  // during the second showing of frame 1 (450..700)
     uint32_t frameIndex = 0;
     rig.Run(frameIndex);
 
     const std::vector<std::string> expected = {
-        "render 0", "invalidate", "wait 100",
-        "render 1", "invalidate", "wait 250",
-        "fill 0,0,4,2",
-        "render 0", "invalidate", "wait 100",
-        "render 1", "invalidate", "wait 250",
+        "render 0", "invalidate", "wait 100", "render 1", "invalidate", "wait 250", "fill 0,0,4,2",
+        "render 0", "invalidate", "wait 100", "render 1", "invalidate", "wait 250",
     };
     EXPECT_EQ(rig.log, expected);
     const std::vector<Grid> shown = {{"AA..", "AA.."}, {"AABB", "AABB"}, {"AA..", "AA.."}, {"AABB", "AABB"}};
@@ -188,7 +180,7 @@ TEST(RunAnimation, DisposalLeavesTheCanvasAsTheMethodSays) {
         int32_t disposal;
         bool saveFails;
         Grid whileShown;
-        Grid afterDelay;   // as frame 3, a single pixel in the corner, is shown next
+        Grid afterDelay;  // as frame 3, a single pixel in the corner, is shown next
     } cases[] = {
         {"leave in place", 1, false, covered, {"AABBBB", "ACCCBB", "ACCCBB", "AABBBD"}},
         {"to background", 2, false, covered, {"AABBBB", "A...BB", "A...BB", "AABBBD"}},
@@ -222,21 +214,21 @@ TEST(RunAnimation, RenderAndSaveFailuresKeepTheTimingAndDisposal) {
         bool saveFails;
         std::vector<std::string> expected;
     } cases[] = {
-        {"render of a disposal-2 frame fails", {true}, false,
-         {"fill 1,0,2,2",
-          "render 0", "wait 50", "fill 1,0,2,2",
-          "save 0,0,1,1", "render 1", "invalidate", "wait 100", "restore 0,0,1,1",
-          "fill 0,0,3,2", "render 0"}},
-        {"render of a disposal-3 frame fails", {false, true}, false,
-         {"fill 1,0,2,2",
-          "render 0", "invalidate", "wait 50", "fill 1,0,2,2",
-          "save 0,0,1,1", "render 1", "wait 100", "restore 0,0,1,1",
-          "fill 0,0,3,2", "render 0", "invalidate"}},
-        {"save fails", {}, true,
-         {"fill 1,0,2,2",
-          "render 0", "invalidate", "wait 50", "fill 1,0,2,2",
-          "save 0,0,1,1", "render 1", "invalidate", "wait 100",
-          "fill 0,0,3,2", "render 0", "invalidate"}},
+        {"render of a disposal-2 frame fails",
+         {true},
+         false,
+         {"fill 1,0,2,2", "render 0", "wait 50", "fill 1,0,2,2", "save 0,0,1,1", "render 1", "invalidate", "wait 100",
+          "restore 0,0,1,1", "fill 0,0,3,2", "render 0"}},
+        {"render of a disposal-3 frame fails",
+         {false, true},
+         false,
+         {"fill 1,0,2,2", "render 0", "invalidate", "wait 50", "fill 1,0,2,2", "save 0,0,1,1", "render 1", "wait 100",
+          "restore 0,0,1,1", "fill 0,0,3,2", "render 0", "invalidate"}},
+        {"save fails",
+         {},
+         true,
+         {"fill 1,0,2,2", "render 0", "invalidate", "wait 50", "fill 1,0,2,2", "save 0,0,1,1", "render 1", "invalidate",
+          "wait 100", "fill 0,0,3,2", "render 0", "invalidate"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

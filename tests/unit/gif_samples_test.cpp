@@ -129,8 +129,7 @@ TEST_P(GifSample, FramesAgreeWithGiflib) {
                   std::make_tuple(want.Left, want.Top, want.Width, want.Height));
         EXPECT_EQ(ColoursOf(frame, 0), ColoursOf(gif, i));
         const size_t pixels = size_t(want.Width) * size_t(want.Height);
-        EXPECT_EQ(0, std::memcmp(frame->SavedImages[0].RasterBits, gif->SavedImages[i].RasterBits,
-                                 pixels));
+        EXPECT_EQ(0, std::memcmp(frame->SavedImages[0].RasterBits, gif->SavedImages[i].RasterBits, pixels));
     }
 }
 

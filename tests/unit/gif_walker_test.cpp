@@ -31,8 +31,8 @@ public:
         return Raw({0x21, 0xF9, 0x04, packed, uint8_t(delay), uint8_t(delay >> 8), 0, 0});
     }
     // +0 0x2C +1 left +3 top +5 width +7 height +9 packed +10 local table, LZW code size, chain
-    GifBuilder& Image(uint8_t left, uint8_t top, uint8_t width, uint8_t height,
-                      size_t dataBytes = 3, uint8_t packed = 0x00) {
+    GifBuilder& Image(uint8_t left, uint8_t top, uint8_t width, uint8_t height, size_t dataBytes = 3,
+                      uint8_t packed = 0x00) {
         Raw({0x2C, left, 0, top, 0, width, 0, height, 0, packed});
         Table(packed);
         return Raw({0x02}).Chain(dataBytes);
@@ -45,8 +45,8 @@ public:
     GifBuilder& Comment(size_t textBytes) { return Raw({0x21, 0xFE}).Chain(textBytes); }
     // +0 0x21 +1 0xFF +2 0x0B +3 "NETSCAPE2.0" +14 the loop-count chain
     GifBuilder& Looping() {
-        return Raw({0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
-                    0x03, 0x01, 0x00, 0x00, 0x00});
+        return Raw(
+            {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01, 0x00, 0x00, 0x00});
     }
     GifBuilder& Trailer() { return Raw({0x3B}); }
     GifBuilder& Raw(std::initializer_list<uint8_t> bytes) {
@@ -143,36 +143,41 @@ TEST(GifWalkerBlocks, KindAndLength) {
         int64_t length;
     } cases[] = {
         {"trailer", {0x3B}, GifBlockKind::Trailer, 1},
-        {"graphic control, size byte ignored", {0x21, 0xF9, 9, 0, 0, 0, 0, 0, 0, 0},
-         GifBlockKind::GraphicControlExtension, 8},
+        {"graphic control, size byte ignored",
+         {0x21, 0xF9, 9, 0, 0, 0, 0, 0, 0, 0},
+         GifBlockKind::GraphicControlExtension,
+         8},
         {"comment, empty chain", {0x21, 0xFE, 0}, GifBlockKind::CommentExtension, 3},
-        {"comment, two sub-blocks", {0x21, 0xFE, 1, 'a', 2, 'b', 'c', 0},
-         GifBlockKind::CommentExtension, 8},
+        {"comment, two sub-blocks", {0x21, 0xFE, 1, 'a', 2, 'b', 'c', 0}, GifBlockKind::CommentExtension, 8},
         {"application, size byte ignored",
          {0x21, 0xFF, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 9, 9, 0},
-         GifBlockKind::ApplicationExtension, 18},
-        {"plain text", {0x21, 0x01, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 'x', 0},
-         GifBlockKind::PlainTextExtension, 18},
-        {"image", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x00, 2, 1, 7, 0}, GifBlockKind::ImageDescriptor,
-         14},
+         GifBlockKind::ApplicationExtension,
+         18},
+        {"plain text",
+         {0x21, 0x01, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 'x', 0},
+         GifBlockKind::PlainTextExtension,
+         18},
+        {"image", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x00, 2, 1, 7, 0}, GifBlockKind::ImageDescriptor, 14},
         {"image with local table",
          {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x80, 1, 2, 3, 4, 5, 6, 2, 1, 7, 0},
-         GifBlockKind::ImageDescriptor, 20},
-        {"image, table size without flag", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x47, 2, 0},
-         GifBlockKind::ImageDescriptor, 12},
+         GifBlockKind::ImageDescriptor,
+         20},
+        {"image, table size without flag",
+         {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x47, 2, 0},
+         GifBlockKind::ImageDescriptor,
+         12},
         {"unknown label", {0x21, 0x02, 0}, GifBlockKind::Unrecognised, kPastEnd},
         {"introducer without label", {0x21}, GifBlockKind::Unrecognised, kPastEnd},
         {"stray byte", {0x00, 0x3B}, GifBlockKind::Unrecognised, kPastEnd},
         {"nothing left", {}, GifBlockKind::Unrecognised, kPastEnd},
         {"comment, no chain byte", {0x21, 0xFE}, GifBlockKind::CommentExtension, kPastEnd},
-        {"comment, sub-block runs off", {0x21, 0xFE, 5, 'a', 'b'}, GifBlockKind::CommentExtension,
+        {"comment, sub-block runs off", {0x21, 0xFE, 5, 'a', 'b'}, GifBlockKind::CommentExtension, kPastEnd},
+        {"image, descriptor cut", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0}, GifBlockKind::ImageDescriptor, kPastEnd},
+        {"image, local table cut",
+         {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x80, 1, 2, 3, 4, 5, 6},
+         GifBlockKind::ImageDescriptor,
          kPastEnd},
-        {"image, descriptor cut", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0}, GifBlockKind::ImageDescriptor,
-         kPastEnd},
-        {"image, local table cut", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x80, 1, 2, 3, 4, 5, 6},
-         GifBlockKind::ImageDescriptor, kPastEnd},
-        {"image, no chain", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x00, 2},
-         GifBlockKind::ImageDescriptor, kPastEnd},
+        {"image, no chain", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x00, 2}, GifBlockKind::ImageDescriptor, kPastEnd},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -190,8 +195,14 @@ TEST(GifWalkerBlocks, KindAndLength) {
 TEST(GifWalkerBlocks, ChainLengthsAndTruncations) {
     const std::vector<size_t> full8(8, 255), full7(7, 255);
     const std::vector<std::vector<size_t>> cases[] = {
-        {{}}, {full8}, {full8, {255}}, {full7}, {full8, full8, {17}}, {full7, {254}, full8, {3}},
-        {{1, 2, 3}, full8, full8, full7}, {{200, 100, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
+        {{}},
+        {full8},
+        {full8, {255}},
+        {full7},
+        {full8, full8, {17}},
+        {full7, {254}, full8, {3}},
+        {{1, 2, 3}, full8, full8, full7},
+        {{200, 100, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
     };
     for (const auto& parts : cases) {
         Bytes chain;
@@ -250,20 +261,26 @@ TEST(GifWalkerCut, WhatTheSpanHolds) {
         GifBuilder frame;
         std::tuple<int, int, int, int, int, int> fields;
     } cases[] = {
-        {"comment between control and image", blocks(),
-         blocks().Control(30, 0x04).Comment(6).Image(1, 2, 3, 4), {1, 2, 3, 4, 30, 1}},
+        {"comment between control and image",
+         blocks(),
+         blocks().Control(30, 0x04).Comment(6).Image(1, 2, 3, 4),
+         {1, 2, 3, 4, 30, 1}},
         {"no graphic control extension", blocks(), blocks().Image(5, 6, 7, 8), {5, 6, 7, 8, -1, 0}},
-        {"two graphic control extensions, the first counts", blocks(),
-         blocks().Control(11, 0x0C).Control(99, 0x04).Image(0, 0, 2, 2), {0, 0, 2, 2, 11, 3}},
-        {"application extension after the control", blocks(),
-         blocks().Control(3, 0x00).Looping().Image(0, 0, 1, 1), {0, 0, 1, 1, 3, 0}},
-        {"looping and comment before the control stay out", blocks().Looping().Comment(4),
-         blocks().Control(4, 0x08).Image(0, 0, 1, 1), {0, 0, 1, 1, 4, 2}},
-        {"plain text has no position or size", blocks(), blocks().Control(6, 0x08).PlainText(5),
-         {0, 0, 0, 0, 6, 2}},
+        {"two graphic control extensions, the first counts",
+         blocks(),
+         blocks().Control(11, 0x0C).Control(99, 0x04).Image(0, 0, 2, 2),
+         {0, 0, 2, 2, 11, 3}},
+        {"application extension after the control",
+         blocks(),
+         blocks().Control(3, 0x00).Looping().Image(0, 0, 1, 1),
+         {0, 0, 1, 1, 3, 0}},
+        {"looping and comment before the control stay out",
+         blocks().Looping().Comment(4),
+         blocks().Control(4, 0x08).Image(0, 0, 1, 1),
+         {0, 0, 1, 1, 4, 2}},
+        {"plain text has no position or size", blocks(), blocks().Control(6, 0x08).PlainText(5), {0, 0, 0, 0, 6, 2}},
         {"plain text without control", blocks(), blocks().PlainText(2), {0, 0, 0, 0, -1, 0}},
-        {"local colour table", blocks(), blocks().Image(0, 0, 4, 4, 300, 0x82),
-         {0, 0, 4, 4, -1, 0}},
+        {"local colour table", blocks(), blocks().Image(0, 0, 4, 4, 300, 0x82), {0, 0, 4, 4, -1, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -307,8 +324,7 @@ TEST(GifWalkerCut, WalkEndsWhereTheBlocksStopMakingSense) {
         {"end of data", {}},
         {"unknown label", {0x21, 0x02, 0x00, 0x3B}},
         {"unknown label after control", {0x21, 0xF9, 4, 0, 0, 0, 0, 0, 0x21, 0x02, 0x00, 0x3B}},
-        {"control, trailer, image",
-         {0x21, 0xF9, 4, 0, 0, 0, 0, 0, 0x3B, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 1, 7, 0}},
+        {"control, trailer, image", {0x21, 0xF9, 4, 0, 0, 0, 0, 0, 0x3B, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 1, 7, 0}},
         {"control at the end", {0x21, 0xF9, 4, 0, 0, 0, 0, 0}},
         {"stray byte", {0x00, 0x2C}},
         {"comment then trailer", {0x21, 0xFE, 1, 'x', 0, 0x3B}},
@@ -359,12 +375,23 @@ TEST(GifWalkerCut, FailedAllocationGivesNoFrame) {
 // keeps exactly the frames that end inside it, byte for byte as the whole data cuts them.
 TEST(GifWalkerPrefixes, EveryPrefixWalksCleanly) {
     GifBuilder gif(0x81);
-    gif.Looping().Comment(4).Control(5, 0x08).Comment(2).Image(1, 1, 4, 4, 260)
-        .Image(0, 0, 2, 2, 3, 0x80).Control(1, 0).Image(0, 0, 9, 9, 17 * 255 + 40)
-        .Control(2, 0x0C).Control(3, 0).PlainText(4).Control(9, 0x04).Image(3, 3, 5, 5, 1).Trailer();
+    gif.Looping()
+        .Comment(4)
+        .Control(5, 0x08)
+        .Comment(2)
+        .Image(1, 1, 4, 4, 260)
+        .Image(0, 0, 2, 2, 3, 0x80)
+        .Control(1, 0)
+        .Image(0, 0, 9, 9, 17 * 255 + 40)
+        .Control(2, 0x0C)
+        .Control(3, 0)
+        .PlainText(4)
+        .Control(9, 0x04)
+        .Image(3, 3, 5, 5, 1)
+        .Trailer();
     const Bytes& src = gif.Get();
     const Walk whole = WalkAll(src);
-    std::vector<size_t> ends;   // where each graphic block ends
+    std::vector<size_t> ends;  // where each graphic block ends
     GifWalker walker;
     ASSERT_TRUE(walker.Start(src.data(), src.size()));
     while (walker.SkipGraphicBlock()) ends.push_back(walker.Offset());

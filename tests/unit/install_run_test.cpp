@@ -25,7 +25,7 @@ public:
     unsigned long startError = 0;
     unsigned appearsAt = kNever;
     unsigned endsAt = kNever;
-    std::vector<unsigned> noListAt;   // times at which no process list can be taken
+    std::vector<unsigned> noListAt;  // times at which no process list can be taken
 
     unsigned now = 0;
     std::vector<std::string> log;
@@ -45,7 +45,7 @@ public:
         return result;
     }
     ProcessState IsProcessRunning(uint32_t pid) override {
-        const ProcessState result = NoList()                                 ? ProcessState::NoProcessList
+        const ProcessState result = NoList()                                ? ProcessState::NoProcessList
                                     : pid == kPackagePid && PackageListed() ? ProcessState::Running
                                                                             : ProcessState::NotRunning;
         Record("Running " + Id(pid) + " -> " + State(result));
@@ -96,18 +96,23 @@ Log Concat(Log a, const Log& b) {
 
 TEST(RunInstallationTest, SearchThenWaitForTheEnd) {
     struct Case {
-        int foundAt;          // attempt
-        unsigned runsFor;     // ms after it was found
+        int foundAt;       // attempt
+        unsigned runsFor;  // ms after it was found
         Log wait;
     };
     const Case cases[] = {
-        {1, 800, {"500 ArmTimer 5001 100", "500 Running 4242 -> 1", "500 Sleep 1000",
-                  "1500 Running 4242 -> 0", "1500 ArmTimer 5000 100"}},
-        {7, 1500, {"3500 ArmTimer 5001 100", "3500 Running 4242 -> 1", "3500 Sleep 1000",
-                   "4500 Running 4242 -> 1", "4500 Sleep 1000",
-                   "5500 Running 4242 -> 0", "5500 ArmTimer 5000 100"}},
-        {20, 1, {"10000 ArmTimer 5001 100", "10000 Running 4242 -> 1", "10000 Sleep 1000",
-                 "11000 Running 4242 -> 0", "11000 ArmTimer 5000 100"}},
+        {1,
+         800,
+         {"500 ArmTimer 5001 100", "500 Running 4242 -> 1", "500 Sleep 1000", "1500 Running 4242 -> 0",
+          "1500 ArmTimer 5000 100"}},
+        {7,
+         1500,
+         {"3500 ArmTimer 5001 100", "3500 Running 4242 -> 1", "3500 Sleep 1000", "4500 Running 4242 -> 1",
+          "4500 Sleep 1000", "5500 Running 4242 -> 0", "5500 ArmTimer 5000 100"}},
+        {20,
+         1,
+         {"10000 ArmTimer 5001 100", "10000 Running 4242 -> 1", "10000 Sleep 1000", "11000 Running 4242 -> 0",
+          "11000 ArmTimer 5000 100"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.foundAt);
@@ -126,9 +131,9 @@ TEST(RunInstallationTest, NeverFoundFinishesAfterSearch) {
         p.appearsAt = appearsAt;
         EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
         EXPECT_EQ(p.log, Concat(Concat({"0 StartPackage"}, Search(20, "0")), {
-            "10000 ArmTimer 5001 100",
-            "10000 ArmTimer 5000 100",
-        }));
+                                                                                 "10000 ArmTimer 5001 100",
+                                                                                 "10000 ArmTimer 5000 100",
+                                                                             }));
     }
 }
 
@@ -139,14 +144,14 @@ TEST(RunInstallationTest, NoProcessListDuringSearch) {
     p.noListAt = {1500, 2500};
     EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
     EXPECT_EQ(p.log, Concat(Concat({"0 StartPackage"}, Search(3, "nolist")), {
-        "1500 ArmTimer 5001 100",
-        "1500 Running nolist -> nolist",
-        "1500 Sleep 1000",
-        "2500 Running nolist -> nolist",
-        "2500 Sleep 1000",
-        "3500 Running nolist -> 0",
-        "3500 ArmTimer 5000 100",
-    }));
+                                                                                 "1500 ArmTimer 5001 100",
+                                                                                 "1500 Running nolist -> nolist",
+                                                                                 "1500 Sleep 1000",
+                                                                                 "2500 Running nolist -> nolist",
+                                                                                 "2500 Sleep 1000",
+                                                                                 "3500 Running nolist -> 0",
+                                                                                 "3500 ArmTimer 5000 100",
+                                                                             }));
 }
 
 TEST(RunInstallationTest, NoProcessListDuringWaitCountsAsRunning) {
@@ -156,17 +161,17 @@ TEST(RunInstallationTest, NoProcessListDuringWaitCountsAsRunning) {
     p.noListAt = {1500};
     EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
     EXPECT_EQ(p.log, (Log{
-        "0 StartPackage",
-        "0 Sleep 500",
-        "500 Find -> 4242",
-        "500 ArmTimer 5001 100",
-        "500 Running 4242 -> 1",
-        "500 Sleep 1000",
-        "1500 Running 4242 -> nolist",
-        "1500 Sleep 1000",
-        "2500 Running 4242 -> 0",
-        "2500 ArmTimer 5000 100",
-    }));
+                         "0 StartPackage",
+                         "0 Sleep 500",
+                         "500 Find -> 4242",
+                         "500 ArmTimer 5001 100",
+                         "500 Running 4242 -> 1",
+                         "500 Sleep 1000",
+                         "1500 Running 4242 -> nolist",
+                         "1500 Sleep 1000",
+                         "2500 Running 4242 -> 0",
+                         "2500 ArmTimer 5000 100",
+                     }));
 }
 
 TEST(RunInstallationTest, RefusesClassesOutsideEightToThirteen) {
@@ -194,9 +199,9 @@ TEST(RunInstallationTest, StartFailureReportsErrorAndEnds) {
         p.startError = error;
         EXPECT_EQ(RunInstallation(12, kAppDir, p), kRunStartFailed);
         EXPECT_EQ(p.log, (Log{
-            "0 StartPackage",
-            "0 ReportStartFailure C:\\setup\\data\\Skylark48.exe " + std::to_string(error),
-        }));
+                             "0 StartPackage",
+                             "0 ReportStartFailure C:\\setup\\data\\Skylark48.exe " + std::to_string(error),
+                         }));
     }
 }
 
@@ -231,7 +236,9 @@ TEST(IsPackageFileNameTest, WholeNameIgnoringAsciiCase) {
         {"Skylark49.exe", false},
         {"C:\\setup\\data\\Skylark48.exe", false},
         {"", false},
-        {"Skylark\x14\x18\x0e" "exe", false},   // equal to the name once bit 0x20 is forced on
+        {"Skylark\x14\x18\x0e"
+         "exe",
+         false},  // equal to the name once bit 0x20 is forced on
         {"\xD3kylark48.exe", false},
     };
     for (const auto& [name, matches] : cases) EXPECT_EQ(IsPackageFileName(name), matches) << name;
@@ -255,7 +262,7 @@ struct FakeProcessList {
 };
 
 const std::vector<std::pair<std::string, uint32_t>> kProcesses = {
-    {"[System Process]", 0}, {"System", 4}, {"explorer.exe", 1200},
+    {"[System Process]", 0}, {"System", 4},           {"explorer.exe", 1200},
     {"SKYLARK48.EXE", 3000}, {"Skylark48.exe", 3100}, {"Skylark48.exe.bak", 3200},
 };
 
@@ -289,8 +296,12 @@ TEST(ProcessScanTest, IsProcessRunning) {
     };
     constexpr ProcessState kRunning = ProcessState::Running, kNotRunning = ProcessState::NotRunning;
     const Case cases[] = {
-        {true, 3100, kRunning}, {true, 3200, kRunning}, {true, 0, kRunning}, {true, 3150, kNotRunning},
-        {true, kNoProcessList, kNotRunning}, {false, 3100, ProcessState::NoProcessList},
+        {true, 3100, kRunning},
+        {true, 3200, kRunning},
+        {true, 0, kRunning},
+        {true, 3150, kNotRunning},
+        {true, kNoProcessList, kNotRunning},
+        {false, 3100, ProcessState::NoProcessList},
     };
     for (const Case& c : cases) {
         FakeProcessList list{c.available, kProcesses};

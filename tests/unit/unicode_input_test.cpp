@@ -15,8 +15,7 @@ namespace {
 
 // Code page 1252 as Windows converts to it: Latin-1 and a few typographic characters; anything
 // else becomes '?'.
-bool ToCp1252(const std::u16string& text, std::string& ansi)
-{
+bool ToCp1252(const std::u16string& text, std::string& ansi) {
     static const std::map<char16_t, char> kTypographic = {
         {u'\u20AC', '\x80'}, {u'\u2018', '\x91'}, {u'\u2019', '\x92'}, {u'\u201C', '\x93'}, {u'\u201D', '\x94'},
     };
@@ -36,19 +35,17 @@ bool ToCp1252(const std::u16string& text, std::string& ansi)
     return lossless;
 }
 
-std::string Cp1252(const std::u16string& text)
-{
+std::string Cp1252(const std::u16string& text) {
     std::string ansi;
     ToCp1252(text, ansi);
     return ansi;
 }
 
-TEST(LicenceFile, EveryEncodingReadsAsTheSameAnsiText)
-{
+TEST(LicenceFile, EveryEncodingReadsAsTheSameAnsiText) {
     struct Case {
         const char* name;
         std::string bytes;
-        std::string text;   // as the licence box shows it, in code page 1252
+        std::string text;  // as the licence box shows it, in code page 1252
         LicenceEncoding encoding;
     };
     // "© “Ok” é" in each encoding; code page 1252 spells all of it.
@@ -65,19 +62,32 @@ TEST(LicenceFile, EveryEncodingReadsAsTheSameAnsiText)
         {"code page 936 text stays ANSI", "\xD0\xED\xBF\xC9\n", "\xD0\xED\xBF\xC9\r\n", LicenceEncoding::Ansi},
         {"plain ASCII is ANSI", "Terms\n", "Terms\r\n", LicenceEncoding::Ansi},
         {"mostly UTF-8 with one Latin-1 byte is ANSI", "\xC3\xA9t\xE9\n", "\xC3\xA9t\xE9\r\n", LicenceEncoding::Ansi},
-        {"a character the code page lacks shows as '?'", "\xEF\xBB\xBFPa\xD1\x88" "a\n", "Pa?a\r\n",
+        {"a character the code page lacks shows as '?'",
+         "\xEF\xBB\xBFPa\xD1\x88"
+         "a\n",
+         "Pa?a\r\n", LicenceEncoding::Utf8},
+        {"a character beyond U+FFFF is a surrogate pair", "\xF0\x9F\x98\x80!",
+         "?"
+         "?!\r\n",
          LicenceEncoding::Utf8},
-        {"a character beyond U+FFFF is a surrogate pair", "\xF0\x9F\x98\x80!", "?" "?!\r\n", LicenceEncoding::Utf8},
         {"UTF-16 line ends and Ctrl+Z", "\xFF\xFE" + std::string("a\0\r\0\n\0b\0\x1A\0c\0", 12), "a\r\nb\r\n",
          LicenceEncoding::Utf16LE},
         {"UTF-8 Ctrl+Z ends the text", "\xEF\xBB\xBFok\n\x1Agone\n", "ok\r\n", LicenceEncoding::Utf8},
         {"a mark with nothing after it", "\xFF\xFE", "", LicenceEncoding::Utf16LE},
         {"a UTF-8 mark alone", "\xEF\xBB\xBF", "", LicenceEncoding::Utf8},
         {"odd byte count in UTF-16", "\xFF\xFE" + std::string("a\0b", 3), "a?\r\n", LicenceEncoding::Utf16LE},
-        {"lone high surrogate", "\xFF\xFE" + std::string("a\0\x00\xD8" "b\0", 6), "a?b\r\n", LicenceEncoding::Utf16LE},
+        {"lone high surrogate",
+         "\xFF\xFE" + std::string("a\0\x00\xD8"
+                                  "b\0",
+                                  6),
+         "a?b\r\n", LicenceEncoding::Utf16LE},
         {"lone low surrogate at the end", "\xFE\xFF" + std::string("\0a\xDC\x00", 4), "a?\r\n",
          LicenceEncoding::Utf16BE},
-        {"invalid UTF-8 after a mark: one '?' per broken run", "\xEF\xBB\xBF" "a\xE2\x80" "b\xFF\xC0\xAF" "c",
+        {"invalid UTF-8 after a mark: one '?' per broken run",
+         "\xEF\xBB\xBF"
+         "a\xE2\x80"
+         "b\xFF\xC0\xAF"
+         "c",
          "a?b???c\r\n", LicenceEncoding::Utf8},
         {"overlong and surrogate forms are not UTF-8", "\xE0\x80\xAF\xED\xA0\x80\n", "\xE0\x80\xAF\xED\xA0\x80\r\n",
          LicenceEncoding::Ansi},
@@ -95,15 +105,13 @@ public:
     std::map<std::u16string, std::u16string> shortNames;
 
     bool ToAnsi(const std::u16string& path, std::string& ansi) const override { return ToCp1252(path, ansi); }
-    std::u16string ShortForm(const std::u16string& path) const override
-    {
+    std::u16string ShortForm(const std::u16string& path) const override {
         const auto found = shortNames.find(path);
         return found == shortNames.end() ? std::u16string() : found->second;
     }
 };
 
-TEST(ModulePath, TheFirstFormThatTheCodePageSpellsWithoutLoss)
-{
+TEST(ModulePath, TheFirstFormThatTheCodePageSpellsWithoutLoss) {
     const std::u16string cyrillic = u"C:\\\u0422\u0435\u0441\u0442 \u043F\u0430\u043F\u043A\u0430\\Wi-FiSkylark.exe";
     const std::u16string accented = u"C:\\Caf\u00E9 folder\\Wi-FiSkylark.exe";
     struct Case {
@@ -114,10 +122,16 @@ TEST(ModulePath, TheFirstFormThatTheCodePageSpellsWithoutLoss)
         std::string narrow;
     };
     const Case cases[] = {
-        {"spelt as it is (its short form is not taken)", accented, {{accented, u"C:\\CAFFO~1\\WI-FIS~1.EXE"}}, true,
+        {"spelt as it is (its short form is not taken)",
+         accented,
+         {{accented, u"C:\\CAFFO~1\\WI-FIS~1.EXE"}},
+         true,
          "C:\\Caf\xE9 folder\\Wi-FiSkylark.exe"},
-        {"the short form when the long one loses characters", cyrillic, {{cyrillic, u"C:\\____~DB4\\WI-FIS~1.EXE"}},
-         true, "C:\\____~DB4\\WI-FIS~1.EXE"},
+        {"the short form when the long one loses characters",
+         cyrillic,
+         {{cyrillic, u"C:\\____~DB4\\WI-FIS~1.EXE"}},
+         true,
+         "C:\\____~DB4\\WI-FIS~1.EXE"},
         {"no short names on the volume", cyrillic, {}, false, ""},
         {"a short form that loses characters too", cyrillic, {{cyrillic, u"C:\\\u0422~1\\WI-FIS~1.EXE"}}, false, ""},
         {"no path at all stays empty", u"", {}, true, ""},

@@ -15,8 +15,7 @@ using namespace core;
 
 namespace {
 
-TEST(LicenceText, LineEndsAndSpecialBytes)
-{
+TEST(LicenceText, LineEndsAndSpecialBytes) {
     struct Case {
         const char* name;
         std::string bytes;
@@ -31,38 +30,41 @@ TEST(LicenceText, LineEndsAndSpecialBytes)
         {"empty lines kept", "a\n\n\nb\n", "a\r\n\r\n\r\nb\r\n"},
         {"only a line end", "\n", "\r\n"},
         {"300-character line", line300 + "\n", line300 + "\r\n"},
-        {"Ctrl+Z ends the text", "kept\n\x1A" "dropped\n", "kept\r\n"},
+        {"Ctrl+Z ends the text",
+         "kept\n\x1A"
+         "dropped\n",
+         "kept\r\n"},
         {"Ctrl+Z inside a line", "ke\x1Apt\n", "ke\r\n"},
         {"lone CR stays", "a\rb\n", "a\rb\r\n"},
         {"CR at the very end", "a\r", "a\r\r\n"},
         {"ANSI bytes unchanged", "\xD0\xED\xBF\xC9\n", "\xD0\xED\xBF\xC9\r\n"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(LicenceTextFromBytes(c.bytes), c.text) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(LicenceTextFromBytes(c.bytes), c.text) << c.name;
 }
 
-bool Cp936LeadByte(unsigned char b)
-{
-    return b >= 0x81 && b <= 0xFE;
-}
+bool Cp936LeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
-TEST(AppDir, CutAfterLastRealBackslash)
-{
+TEST(AppDir, CutAfterLastRealBackslash) {
     EXPECT_EQ(AppDirFromModulePath("C:\\setup\\Setup.exe", Cp936LeadByte), "C:\\setup\\");
     EXPECT_EQ(AppDirFromModulePath("Setup.exe", Cp936LeadByte), "");
     EXPECT_EQ(AppDirFromModulePath("", Cp936LeadByte), "");
     EXPECT_EQ(AppDirFromModulePath("C:\\", Cp936LeadByte), "C:\\");
     // "\xD5\x5C" is one double-byte character whose second byte has the value of a backslash.
-    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5\x5C" "b.exe", Cp936LeadByte), "C:\\a\\");
+    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5\x5C"
+                                   "b.exe",
+                                   Cp936LeadByte),
+              "C:\\a\\");
     EXPECT_EQ(AppDirFromModulePath("C:\\\xD5\x5C\\Setup.exe", Cp936LeadByte), "C:\\\xD5\x5C\\");
     // A byte-wise search would cut inside the character.
-    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5\x5C" "b.exe", nullptr), "C:\\a\\\xD5\x5C");
+    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5\x5C"
+                                   "b.exe",
+                                   nullptr),
+              "C:\\a\\\xD5\x5C");
     // A lead byte at the very end has no trail byte to swallow.
     EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5", Cp936LeadByte), "C:\\a\\");
 }
 
-TEST(ProgressCycle, TwentyOneTicksThenFinish)
-{
+TEST(ProgressCycle, TwentyOneTicksThenFinish) {
     int32_t step = 0;
     std::vector<int32_t> sent;
     std::vector<int> perTick;
@@ -73,18 +75,16 @@ TEST(ProgressCycle, TwentyOneTicksThenFinish)
         sent.insert(sent.end(), positions, positions + n);
     }
     std::vector<int32_t> expected;
-    for (int32_t i = 0; i < 20; ++i)
-        expected.push_back(i);
-    expected.push_back(0);   // the wrap, within the 20th tick
-    expected.push_back(0);   // the 21st tick
+    for (int32_t i = 0; i < 20; ++i) expected.push_back(i);
+    expected.push_back(0);  // the wrap, within the 20th tick
+    expected.push_back(0);  // the 21st tick
     EXPECT_EQ(sent, expected);
     EXPECT_EQ(perTick[19], 2);
     EXPECT_EQ(perTick[20], 1);
-    EXPECT_EQ(step, 1);   // the Finish timer leaves the step where it is
+    EXPECT_EQ(step, 1);  // the Finish timer leaves the step where it is
 }
 
-TEST(PageTable, EveryPageShowsExactlyItsControls)
-{
+TEST(PageTable, EveryPageShowsExactlyItsControls) {
     struct Expect {
         int page;
         std::set<int> shown;
@@ -92,15 +92,21 @@ TEST(PageTable, EveryPageShowsExactlyItsControls)
         int focus;
     };
     const Expect pages[] = {
-        {kPageWelcome, {IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL, IDC_WELCOME_TITLE, IDC_WELCOME_TEXT}, {IDC_WELCOME_BACK},
+        {kPageWelcome,
+         {IDC_WELCOME_NEXT, IDC_WELCOME_CANCEL, IDC_WELCOME_TITLE, IDC_WELCOME_TEXT},
+         {IDC_WELCOME_BACK},
          IDC_WELCOME_NEXT},
         {kPageLicence, {IDC_ACCEPT, IDC_LICENSE_CANCEL, IDC_LICENSE_EDIT}, {IDC_LICENSE_BACK}, IDC_ACCEPT},
-        {kPageInstalling, {IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL, IDC_ANIMATION, IDC_INSTALLING},
-         {IDC_INSTALL_BACK, IDC_INSTALL_NEXT}, IDC_INSTALLING},
-        {kPageFinish, {IDC_FINISH, IDC_FINISH_CANCEL, IDC_FINISH_TITLE, IDC_FINISH_TEXT},
-         {IDC_FINISH_BACK, IDC_FINISH_CANCEL}, IDC_FINISH},
+        {kPageInstalling,
+         {IDC_INSTALL_NEXT, IDC_INSTALL_CANCEL, IDC_ANIMATION, IDC_INSTALLING},
+         {IDC_INSTALL_BACK, IDC_INSTALL_NEXT},
+         IDC_INSTALLING},
+        {kPageFinish,
+         {IDC_FINISH, IDC_FINISH_CANCEL, IDC_FINISH_TITLE, IDC_FINISH_TEXT},
+         {IDC_FINISH_BACK, IDC_FINISH_CANCEL},
+         IDC_FINISH},
     };
-    const int kIdOk = 1, kIdCancel = 2;   // the template's own OK and Cancel, hidden once at start
+    const int kIdOk = 1, kIdCancel = 2;  // the template's own OK and Cancel, hidden once at start
     const std::set<int> neverTouched = {kIdOk, kIdCancel, IDC_WELCOME_LABEL, IDC_TITLE, IDC_LICENSE_RICHEDIT};
     const std::set<int> backButtons = {IDC_WELCOME_BACK, IDC_INSTALL_BACK, IDC_FINISH_BACK, IDC_LICENSE_BACK};
     const std::set<int> buttons = {IDC_WELCOME_BACK,  IDC_WELCOME_NEXT,   IDC_WELCOME_CANCEL, IDC_INSTALL_BACK,
@@ -120,17 +126,15 @@ TEST(PageTable, EveryPageShowsExactlyItsControls)
             }
             // Buttons first, then their disabling, then everything else.
             if (seenDisable) {
-                EXPECT_EQ(buttons.count(s.controlId), 0u) << "page " << e.page << ": button " << s.controlId
-                                                          << " after the disabling";
+                EXPECT_EQ(buttons.count(s.controlId), 0u)
+                    << "page " << e.page << ": button " << s.controlId << " after the disabling";
             }
             (s.action == PageAction::Show ? shown : hidden).insert(s.controlId);
         }
         EXPECT_EQ(shown, e.shown) << "page " << e.page;
         EXPECT_EQ(disabled, e.disabled) << "page " << e.page;
-        for (int id : shown)
-            EXPECT_EQ(hidden.count(id), 0u) << "page " << e.page << " shows and hides " << id;
-        for (int id : backButtons)
-            EXPECT_EQ(shown.count(id), 0u) << "a Back button is shown on page " << e.page;
+        for (int id : shown) EXPECT_EQ(hidden.count(id), 0u) << "page " << e.page << " shows and hides " << id;
+        for (int id : backButtons) EXPECT_EQ(shown.count(id), 0u) << "a Back button is shown on page " << e.page;
         EXPECT_EQ(FocusControlForPage(e.page), e.focus);
         EXPECT_EQ(shown.count(e.focus), 1u) << "focus goes to a control the page shows";
         // The progress bar is touched on pages 0 and 3 only, and never shown.

@@ -31,8 +31,7 @@ struct SolidFrame {
     bool decodable = true;  // false: an image with no data, which the picture loader refuses
 };
 
-void PutLe16(Bytes& out, uint16_t v)
-{
+void PutLe16(Bytes& out, uint16_t v) {
     out.push_back(uint8_t(v & 0xFF));
     out.push_back(uint8_t(v >> 8));
 }
@@ -40,8 +39,7 @@ void PutLe16(Bytes& out, uint16_t v)
 // LZW data of `pixels` pixels of one colour, minimum code size 2: codes 0-3 are the colours,
 // 4 clears the table, 5 ends. A clear before every second pixel keeps the table from growing, so
 // every code is 3 bits wide. Packed least significant bit first, as GIF89a appendix F says.
-Bytes SolidLzw(size_t pixels, uint8_t colour)
-{
+Bytes SolidLzw(size_t pixels, uint8_t colour) {
     Bytes out;
     uint32_t bits = 0;
     int count = 0;
@@ -55,28 +53,24 @@ Bytes SolidLzw(size_t pixels, uint8_t colour)
         }
     };
     for (size_t i = 0; i < pixels; ++i) {
-        if (i % 2 == 0)
-            put(4);
+        if (i % 2 == 0) put(4);
         put(colour);
     }
     put(5);
-    if (count > 0)
-        out.push_back(uint8_t(bits));
+    if (count > 0) out.push_back(uint8_t(bits));
     return out;
 }
 
 // A GIF89a of solid rectangles: header, screen descriptor with the four-colour global table, a
 // looping application extension, then per frame a graphic control extension and an image.
-Bytes SolidGif(uint16_t width, uint16_t height, const std::vector<SolidFrame>& frames)
-{
+Bytes SolidGif(uint16_t width, uint16_t height, const std::vector<SolidFrame>& frames) {
     Bytes gif = {'G', 'I', 'F', '8', '9', 'a'};
     PutLe16(gif, width);
     PutLe16(gif, height);
-    gif.insert(gif.end(), {0x81, 0x00, 0x00});   // global table of 2^(1+1) entries
-    for (COLORREF c : kPalette)
-        gif.insert(gif.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-    gif.insert(gif.end(), {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
-                           0x03, 0x01, 0x00, 0x00, 0x00});
+    gif.insert(gif.end(), {0x81, 0x00, 0x00});  // global table of 2^(1+1) entries
+    for (COLORREF c : kPalette) gif.insert(gif.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    gif.insert(gif.end(),
+               {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01, 0x00, 0x00, 0x00});
     for (const SolidFrame& f : frames) {
         // +0 0x21 +1 0xF9 +2 size 4 +3 packed (disposal 1) +4 delay +6 transparent index +7 0
         gif.insert(gif.end(), {0x21, 0xF9, 0x04, 0x04});
@@ -103,19 +97,16 @@ Bytes SolidGif(uint16_t width, uint16_t height, const std::vector<SolidFrame>& f
 }
 
 // An animation of solid frames that each cover the whole screen, in the given colours.
-Bytes SolidAnimation(uint16_t width, uint16_t height, std::initializer_list<uint8_t> colours, uint16_t delay)
-{
+Bytes SolidAnimation(uint16_t width, uint16_t height, std::initializer_list<uint8_t> colours, uint16_t delay) {
     std::vector<SolidFrame> frames;
-    for (uint8_t colour : colours)
-        frames.push_back({0, 0, width, height, colour, delay});
+    for (uint8_t colour : colours) frames.push_back({0, 0, width, height, colour, delay});
     return SolidGif(width, height, frames);
 }
 
 // A movable block as LoadFromFile makes one; the caller keeps it.
 class MovableBlock {
 public:
-    explicit MovableBlock(const Bytes& bytes) : m_block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()))
-    {
+    explicit MovableBlock(const Bytes& bytes) : m_block(GlobalAlloc(GMEM_MOVEABLE, bytes.size())) {
         if (void* p = m_block ? GlobalLock(m_block) : nullptr) {
             std::memcpy(p, bytes.data(), bytes.size());
             GlobalUnlock(m_block);
@@ -130,95 +121,76 @@ private:
     HGLOBAL m_block;
 };
 
-bool Load(CPictureEx& picture, const Bytes& bytes)
-{
+bool Load(CPictureEx& picture, const Bytes& bytes) {
     const MovableBlock block(bytes);
     return picture.LoadFromMemory(block.Get(), static_cast<DWORD>(bytes.size()));
 }
 
 // "/work/tests/data" -> "Z:\work\tests\data" (Wine's drive Z: is the Unix root).
-std::string TestDataPath(const char* name)
-{
+std::string TestDataPath(const char* name) {
     std::string path = std::string("Z:") + SKYLARK_PICTURE_TEST_DATA + "/" + name;
     for (char& c : path) {
-        if (c == '/')
-            c = '\\';
+        if (c == '/') c = '\\';
     }
     return path;
 }
 
-std::string TempPath()
-{
+std::string TempPath() {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     return dir;
 }
 
-bool Near(COLORREF a, COLORREF b)
-{
+bool Near(COLORREF a, COLORREF b) {
     const auto close = [](int x, int y) { return std::abs(x - y) <= 8; };
-    return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) &&
-           close(GetBValue(a), GetBValue(b));
+    return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) && close(GetBValue(a), GetBValue(b));
 }
 
 // The live animation threads of this process: they run at the lowest priority, and nothing else does.
-std::vector<DWORD> AnimationThreads()
-{
-    return support::LowestPriorityThreads(GetCurrentProcessId());
-}
+std::vector<DWORD> AnimationThreads() { return support::LowestPriorityThreads(GetCurrentProcessId()); }
 
 // The one animation thread, opened for waiting on; null (and a test failure) unless exactly one runs.
-HANDLE OpenAnimationThread()
-{
+HANDLE OpenAnimationThread() {
     const std::vector<DWORD> ids = AnimationThreads();
     EXPECT_EQ(ids.size(), 1u) << "animation threads running";
     return ids.size() == 1 ? OpenThread(SYNCHRONIZE, FALSE, ids[0]) : nullptr;
 }
 
-bool HasEnded(HANDLE thread)
-{
-    return thread && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-}
+bool HasEnded(HANDLE thread) { return thread && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
 class PictureExTest : public ::testing::Test {
 protected:
     static constexpr int kControlId = 1023;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
         wc.lpszClassName = "SkylarkPictureHost";
-        RegisterClassA(&wc);   // fails harmlessly from the second test on
-        m_host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+        RegisterClassA(&wc);  // fails harmlessly from the second test on
+        m_host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
         ASSERT_NE(m_host, nullptr);
         m_static = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, m_host,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), wc.hInstance,
-                                   nullptr);
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), wc.hInstance, nullptr);
         ASSERT_NE(m_static, nullptr);
         ASSERT_TRUE(m_picture.SubclassWindow(m_static));
         support::PumpMessages();
     }
 
-    void TearDown() override
-    {
-        if (IsWindow(m_host))
-            DestroyWindow(m_host);
+    void TearDown() override {
+        if (IsWindow(m_host)) DestroyWindow(m_host);
         support::PumpMessages();
     }
 
-    SIZE WindowSize() const
-    {
+    SIZE WindowSize() const {
         RECT r = {};
         GetWindowRect(m_static, &r);
         return SIZE{r.right - r.left, r.bottom - r.top};
     }
 
-    COLORREF PixelAt(int x, int y) const
-    {
+    COLORREF PixelAt(int x, int y) const {
         const HDC dc = GetDC(m_static);
         const COLORREF c = GetPixel(dc, x, y);
         ReleaseDC(m_static, dc);
@@ -226,8 +198,7 @@ protected:
     }
 
     // Repaints now and tells whether the window shows `colour` at (x, y).
-    bool Shows(int x, int y, COLORREF colour)
-    {
+    bool Shows(int x, int y, COLORREF colour) {
         return support::PumpUntil([&] { return Near(PixelAt(x, y), colour); }, kSettleMs);
     }
 
@@ -238,18 +209,17 @@ protected:
 
 // What a user sees of each kind of picture: the window takes the picture's size, shows the canvas
 // colour until Show, then the picture; only two or more frames start a thread.
-TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture)
-{
+TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture) {
     const HDC screen = GetDC(nullptr);
     ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96) << "the prefix is meant to run at 96 DPI";
     ReleaseDC(nullptr, screen);
 
     struct Case {
         const char* name;
-        std::string file;   // loaded with LoadFromFile when set
-        Bytes bytes;        // else with LoadFromMemory
+        std::string file;  // loaded with LoadFromFile when set
+        Bytes bytes;       // else with LoadFromMemory
         SIZE size;
-        POINT probe;        // where the shown picture has `colour`
+        POINT probe;  // where the shown picture has `colour`
         COLORREF colour;
         bool animates;
     };
@@ -257,19 +227,30 @@ TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture)
         // 2540 x 1270 HIMETRIC, made by `convert -size 96x48 xc:red -density 96 -units PixelsPerInch`
         {"jpeg", TestDataPath("red-96x48-96dpi.jpg"), {}, {96, 48}, {48, 24}, kPalette[kRed], false},
         // One image smaller than the screen: the canvas keeps the logical screen size.
-        {"one-block gif", "", SolidGif(40, 30, {{5, 5, 10, 8, kBlue, 0}}), {40, 30}, {10, 9}, kPalette[kBlue],
-         false},
-        {"three-frame gif", "", SolidAnimation(50, 20, {kGreen, kBlue, kRed}, 50), {50, 20}, {25, 10},
-         kPalette[kGreen], true},
+        {"one-block gif", "", SolidGif(40, 30, {{5, 5, 10, 8, kBlue, 0}}), {40, 30}, {10, 9}, kPalette[kBlue], false},
+        {"three-frame gif",
+         "",
+         SolidAnimation(50, 20, {kGreen, kBlue, kRed}, 50),
+         {50, 20},
+         {25, 10},
+         kPalette[kGreen],
+         true},
         // Frames one and three load; the second, without image data, is dropped.
-        {"gif with a broken frame", "",
-         SolidGif(30, 30,
-                  {{0, 0, 30, 30, kWhite, 50}, {0, 0, 30, 30, kRed, 50, false}, {0, 0, 30, 30, kBlue, 50}}),
-         {30, 30}, {15, 15}, kPalette[kWhite], true},
+        {"gif with a broken frame",
+         "",
+         SolidGif(30, 30, {{0, 0, 30, 30, kWhite, 50}, {0, 0, 30, 30, kRed, 50, false}, {0, 0, 30, 30, kBlue, 50}}),
+         {30, 30},
+         {15, 15},
+         kPalette[kWhite],
+         true},
         // Only one frame loads: it is shown still, where its image lies.
-        {"gif with one loadable frame", "",
-         SolidGif(40, 40, {{0, 0, 40, 40, kRed, 50, false}, {10, 20, 20, 10, kGreen, 50}}), {40, 40}, {20, 25},
-         kPalette[kGreen], false},
+        {"gif with one loadable frame",
+         "",
+         SolidGif(40, 40, {{0, 0, 40, 40, kRed, 50, false}, {10, 20, 20, 10, kGreen, 50}}),
+         {40, 40},
+         {20, 25},
+         kPalette[kGreen],
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -290,11 +271,10 @@ TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture)
 
 // Loads that fail. A file that cannot be read leaves a running animation running; data that is read
 // but not a picture empties the control.
-TEST_F(PictureExTest, FailedLoads)
-{
+TEST_F(PictureExTest, FailedLoads) {
     const Bytes animation = SolidAnimation(24, 24, {kRed, kGreen, kBlue}, 20);
     char emptyFile[MAX_PATH];
-    ASSERT_NE(GetTempFileNameA(TempPath().c_str(), "pic", 0, emptyFile), 0u);   // made empty
+    ASSERT_NE(GetTempFileNameA(TempPath().c_str(), "pic", 0, emptyFile), 0u);  // made empty
 
     struct Case {
         const char* name;
@@ -306,8 +286,8 @@ TEST_F(PictureExTest, FailedLoads)
         {"missing file", TempPath() + "skylark-no-such-picture.gif", {}, true},
         {"empty file", emptyFile, {}, true},
         {"header and trailer only", "", SolidGif(24, 24, {}), false},
-        {"no frame decodes", "",
-         SolidGif(24, 24, {{0, 0, 24, 24, kRed, 20, false}, {0, 0, 24, 24, kGreen, 20, false}}), false},
+        {"no frame decodes", "", SolidGif(24, 24, {{0, 0, 24, 24, kRed, 20, false}, {0, 0, 24, 24, kGreen, 20, false}}),
+         false},
         {"single image that does not decode", "", SolidGif(24, 24, {{0, 0, 24, 24, kRed, 20, false}}), false},
         {"not a picture", "", Bytes(100, 0x5A), false},
     };
@@ -335,30 +315,28 @@ TEST_F(PictureExTest, FailedLoads)
 }
 
 // The frames reach the window one after another, in file order, round and round.
-TEST_F(PictureExTest, AnimationCyclesThroughItsFramesInOrder)
-{
+TEST_F(PictureExTest, AnimationCyclesThroughItsFramesInOrder) {
     ASSERT_TRUE(Load(m_picture, SolidAnimation(32, 32, {kRed, kGreen, kBlue}, 15)));
     m_picture.Show();
 
     const COLORREF order[] = {kPalette[kRed], kPalette[kGreen], kPalette[kBlue]};
-    std::vector<int> seen;   // indices into `order`, one per change of colour
-    const bool cycled = support::PumpUntil([&] {
-        const COLORREF now = PixelAt(16, 16);
-        for (int i = 0; i < 3; ++i) {
-            if (Near(now, order[i]) && (seen.empty() || seen.back() != i))
-                seen.push_back(i);
-        }
-        return seen.size() >= 7;   // two whole rounds and back to the start
-    }, kSettleMs);
+    std::vector<int> seen;  // indices into `order`, one per change of colour
+    const bool cycled = support::PumpUntil(
+        [&] {
+            const COLORREF now = PixelAt(16, 16);
+            for (int i = 0; i < 3; ++i) {
+                if (Near(now, order[i]) && (seen.empty() || seen.back() != i)) seen.push_back(i);
+            }
+            return seen.size() >= 7;  // two whole rounds and back to the start
+        },
+        kSettleMs);
     m_picture.StopAnimation();
     ASSERT_TRUE(cycled) << seen.size() << " colour changes seen";
-    for (size_t i = 1; i < seen.size(); ++i)
-        EXPECT_EQ(seen[i], (seen[i - 1] + 1) % 3) << "change " << i;
+    for (size_t i = 1; i < seen.size(); ++i) EXPECT_EQ(seen[i], (seen[i - 1] + 1) % 3) << "change " << i;
 }
 
 // A stop does not sit out the frame's delay, and the canvas keeps the frame that was on show.
-TEST_F(PictureExTest, StopDuringALongDelayReturnsPromptly)
-{
+TEST_F(PictureExTest, StopDuringALongDelayReturnsPromptly) {
     // The second frame stays a minute: a stop that waited for the delay could not pass for a prompt one.
     ASSERT_TRUE(Load(m_picture, SolidGif(16, 16, {{0, 0, 16, 16, kBlue, 5}, {0, 0, 16, 16, kRed, 6000}})));
     m_picture.Show();
@@ -384,8 +362,7 @@ struct DestroyWatch {
     static int ncdestroys;
     static bool threadEndedFirst;
 
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-    {
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_NCDESTROY) {
             ++ncdestroys;
             threadEndedFirst = IsWindow(hwnd) && HasEnded(thread);
@@ -398,8 +375,7 @@ HANDLE DestroyWatch::thread = nullptr;
 int DestroyWatch::ncdestroys = 0;
 bool DestroyWatch::threadEndedFirst = false;
 
-TEST_F(PictureExTest, DestroyingTheWindowEndsTheThreadBeforeTheWindowGoes)
-{
+TEST_F(PictureExTest, DestroyingTheWindowEndsTheThreadBeforeTheWindowGoes) {
     ASSERT_TRUE(Load(m_picture, SolidAnimation(16, 16, {kRed, kGreen}, 5)));
     m_picture.Show();
     ASSERT_TRUE(Shows(8, 8, kPalette[kRed]) || Shows(8, 8, kPalette[kGreen]));
@@ -419,14 +395,12 @@ TEST_F(PictureExTest, DestroyingTheWindowEndsTheThreadBeforeTheWindowGoes)
 // one the thread may be drawing with.
 class ReleaseWatch {
 public:
-    ReleaseWatch()
-    {
+    ReleaseWatch() {
         IPicture* probe = nullptr;
         const Bytes gif = SolidGif(2, 2, {{0, 0, 2, 2, kRed, 0}});
         const MovableBlock block(gif);
         IStream* stream = nullptr;
-        if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, &stream)))
-            return;
+        if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, &stream))) return;
         if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(gif.size()), FALSE, IID_IPicture,
                                      reinterpret_cast<void**>(&probe)))) {
             // Release comes third, after QueryInterface and AddRef.
@@ -436,10 +410,8 @@ public:
         }
         stream->Release();
     }
-    ~ReleaseWatch()
-    {
-        if (m_slot)
-            Swap(s_original);
+    ~ReleaseWatch() {
+        if (m_slot) Swap(s_original);
         s_thread = nullptr;
     }
     ReleaseWatch(const ReleaseWatch&) = delete;
@@ -447,8 +419,7 @@ public:
 
     bool Active() const { return m_slot != nullptr; }
     // The animation thread that no picture may outlive; counts start again.
-    void Watch(HANDLE thread)
-    {
+    void Watch(HANDLE thread) {
         s_thread = thread;
         s_releases = 0;
         s_releasesWhileRunning = 0;
@@ -459,16 +430,13 @@ public:
 private:
     using Release_t = ULONG(STDMETHODCALLTYPE*)(IPicture*);
 
-    static ULONG STDMETHODCALLTYPE Release(IPicture* self)
-    {
+    static ULONG STDMETHODCALLTYPE Release(IPicture* self) {
         ++s_releases;
-        if (s_thread && !HasEnded(s_thread))
-            ++s_releasesWhileRunning;
+        if (s_thread && !HasEnded(s_thread)) ++s_releasesWhileRunning;
         return s_original(self);
     }
 
-    Release_t Swap(Release_t with)
-    {
+    Release_t Swap(Release_t with) {
         DWORD protect = 0;
         VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &protect);
         const Release_t was = *m_slot;
@@ -488,8 +456,7 @@ HANDLE ReleaseWatch::s_thread = nullptr;
 int ReleaseWatch::s_releases = 0;
 int ReleaseWatch::s_releasesWhileRunning = 0;
 
-TEST_F(PictureExTest, LoadingWhileAnimatingEndsTheOldThreadBeforeReleasingItsFrames)
-{
+TEST_F(PictureExTest, LoadingWhileAnimatingEndsTheOldThreadBeforeReleasingItsFrames) {
     ReleaseWatch watch;
     ASSERT_TRUE(watch.Active());
     const Bytes frames = SolidAnimation(20, 20, {kRed, kGreen, kBlue}, 0);

@@ -19,27 +19,21 @@ namespace {
 
 const char kParentClass[] = "SkylarkTextTestParent";
 const int kChildId = 100;
-const COLORREF kUnset = RGB(1, 2, 3);   // none of the colours the tests set
+const COLORREF kUnset = RGB(1, 2, 3);  // none of the colours the tests set
 
-COLORREF BrushColour(HGDIOBJ brush)
-{
+COLORREF BrushColour(HGDIOBJ brush) {
     LOGBRUSH lb = {};
-    if (::GetObjectA(brush, sizeof(lb), &lb) != sizeof(lb))
-        return CLR_INVALID;
+    if (::GetObjectA(brush, sizeof(lb), &lb) != sizeof(lb)) return CLR_INVALID;
     return lb.lbStyle == BS_SOLID ? lb.lbColor : CLR_INVALID;
 }
 
-HFONT CurrentFont(HWND hwnd)
-{
-    return reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
-}
+HFONT CurrentFont(HWND hwnd) { return reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)); }
 
 // Refuses one character and records what it was asked about.
 class RefuseOne : public CEditCharFilter {
 public:
     RefuseOne(UINT refused, std::vector<UINT>* asked) : m_refused(refused), m_asked(asked) {}
-    BOOL IsCharAllowed(UINT nChar) override
-    {
+    BOOL IsCharAllowed(UINT nChar) override {
         m_asked->push_back(nChar);
         return nChar != m_refused;
     }
@@ -51,8 +45,7 @@ private:
 
 class TextControlsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = ::DefWindowProcA;
         wc.hInstance = ::GetModuleHandleA(nullptr);
@@ -64,29 +57,24 @@ protected:
         ::LoadLibraryA((support::SystemDir() + "\\riched20.dll").c_str());
     }
 
-    void SetUp() override
-    {
-        const HWND hwnd = ::CreateWindowExA(0, kParentClass, "text controls", WS_POPUP | WS_VISIBLE,
-                                            0, 0, 480, 240, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    void SetUp() override {
+        const HWND hwnd = ::CreateWindowExA(0, kParentClass, "text controls", WS_POPUP | WS_VISIBLE, 0, 0, 480, 240,
+                                            nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(hwnd, nullptr);
         ASSERT_TRUE(m_parent.SubclassWindow(hwnd));
     }
 
-    void TearDown() override
-    {
-        if (const HWND hwnd = m_parent.GetSafeHwnd())
-            ::DestroyWindow(hwnd);
+    void TearDown() override {
+        if (const HWND hwnd = m_parent.GetSafeHwnd()) ::DestroyWindow(hwnd);
     }
 
-    HWND CreateChild(const char* cls, DWORD style, int width = 400, int height = 120)
-    {
+    HWND CreateChild(const char* cls, DWORD style, int width = 400, int height = 120) {
         return ::CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | style, 10, 10, width, height,
                                  m_parent.GetSafeHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kChildId)),
                                  ::GetModuleHandleA(nullptr), nullptr);
     }
 
-    HWND CreateEdit(CEditEx& edit, DWORD style = ES_MULTILINE)
-    {
+    HWND CreateEdit(CEditEx& edit, DWORD style = ES_MULTILINE) {
         const HWND hwnd = CreateChild("EDIT", style);
         EXPECT_NE(hwnd, nullptr);
         EXPECT_TRUE(edit.SubclassWindow(hwnd));
@@ -94,17 +82,15 @@ protected:
     }
 
     // The parent's answer to the colour message, as the edit control asks for it when painting.
-    HBRUSH AskColours(HWND child, UINT msg, HDC dc)
-    {
-        return reinterpret_cast<HBRUSH>(::SendMessageA(m_parent.GetSafeHwnd(), msg, reinterpret_cast<WPARAM>(dc),
-                                                       reinterpret_cast<LPARAM>(child)));
+    HBRUSH AskColours(HWND child, UINT msg, HDC dc) {
+        return reinterpret_cast<HBRUSH>(
+            ::SendMessageA(m_parent.GetSafeHwnd(), msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child)));
     }
 
     CWnd m_parent;
 };
 
-TEST_F(TextControlsTest, EditPaintsItsColours)
-{
+TEST_F(TextControlsTest, EditPaintsItsColours) {
     struct Case {
         const char* name;
         bool setColours;
@@ -151,8 +137,7 @@ TEST_F(TextControlsTest, EditPaintsItsColours)
     }
 }
 
-TEST_F(TextControlsTest, ReflectedColoursKeepOneLiveBrush)
-{
+TEST_F(TextControlsTest, ReflectedColoursKeepOneLiveBrush) {
     CEditEx edit;
     const HWND hwnd = CreateEdit(edit);
     const HDC dc = ::GetDC(hwnd);
@@ -181,8 +166,7 @@ TEST_F(TextControlsTest, ReflectedColoursKeepOneLiveBrush)
     ::ReleaseDC(hwnd, dc);
 }
 
-TEST_F(TextControlsTest, CharFilterDropsRefusedCharacters)
-{
+TEST_F(TextControlsTest, CharFilterDropsRefusedCharacters) {
     struct Case {
         const char* name;
         bool withFilter;
@@ -203,8 +187,7 @@ TEST_F(TextControlsTest, CharFilterDropsRefusedCharacters)
         CEditEx edit;
         const HWND hwnd = CreateEdit(edit);
         std::vector<UINT> asked;
-        if (c.withFilter)
-            edit.SetCharFilter(std::make_unique<RefuseOne>(c.refused, &asked));
+        if (c.withFilter) edit.SetCharFilter(std::make_unique<RefuseOne>(c.refused, &asked));
         edit.SetWindowText("ab");
         edit.SendMessage(EM_SETSEL, 2, 2);
 
@@ -218,8 +201,7 @@ TEST_F(TextControlsTest, CharFilterDropsRefusedCharacters)
     }
 }
 
-TEST_F(TextControlsTest, EditFontIsOwnedUntilTheControlGoes)
-{
+TEST_F(TextControlsTest, EditFontIsOwnedUntilTheControlGoes) {
     HFONT second = nullptr;
     {
         CEditEx edit;
@@ -262,8 +244,7 @@ TEST_F(TextControlsTest, EditFontIsOwnedUntilTheControlGoes)
 UINT g_firstMenuItem = 0;
 int g_probeTicks = 0;
 
-void CALLBACK ProbeMenu(HWND, UINT, UINT_PTR, DWORD)
-{
+void CALLBACK ProbeMenu(HWND, UINT, UINT_PTR, DWORD) {
     ++g_probeTicks;
     const HWND menuWnd = ::FindWindowA("#32768", nullptr);
     if (menuWnd && ::IsWindowVisible(menuWnd)) {
@@ -271,12 +252,11 @@ void CALLBACK ProbeMenu(HWND, UINT, UINT_PTR, DWORD)
         g_firstMenuItem = menu ? ::GetMenuItemID(menu, 0) : 0;
         ::EndMenu();
     } else if (g_probeTicks > 200) {
-        ::EndMenu();   // a menu that never became visible must not hang the test
+        ::EndMenu();  // a menu that never became visible must not hang the test
     }
 }
 
-UINT OpenContextMenu(HWND hwnd)
-{
+UINT OpenContextMenu(HWND hwnd) {
     RECT rc = {};
     ::GetWindowRect(hwnd, &rc);
     g_firstMenuItem = 0;
@@ -288,8 +268,7 @@ UINT OpenContextMenu(HWND hwnd)
     return g_firstMenuItem;
 }
 
-TEST_F(TextControlsTest, ContextMenuFromResourceOrStandard)
-{
+TEST_F(TextControlsTest, ContextMenuFromResourceOrStandard) {
     struct Case {
         const char* name;
         UINT menuId;
@@ -318,8 +297,7 @@ TEST_F(TextControlsTest, ContextMenuFromResourceOrStandard)
     }
 }
 
-CHARFORMATA FormatOf(HWND rich, LONG from, LONG to)
-{
+CHARFORMATA FormatOf(HWND rich, LONG from, LONG to) {
     ::SendMessageA(rich, EM_SETSEL, static_cast<WPARAM>(from), to);
     CHARFORMATA cf = {};
     cf.cbSize = sizeof(cf);
@@ -327,20 +305,15 @@ CHARFORMATA FormatOf(HWND rich, LONG from, LONG to)
     return cf;
 }
 
-bool IsRed(const CHARFORMATA& cf)
-{
+bool IsRed(const CHARFORMATA& cf) {
     return (cf.dwMask & CFM_COLOR) && !(cf.dwEffects & CFE_AUTOCOLOR) && cf.crTextColor == RGB(255, 0, 0);
 }
 
-bool FollowsSystemColour(const CHARFORMATA& cf)
-{
-    return (cf.dwMask & CFM_COLOR) && (cf.dwEffects & CFE_AUTOCOLOR);
-}
+bool FollowsSystemColour(const CHARFORMATA& cf) { return (cf.dwMask & CFM_COLOR) && (cf.dwEffects & CFE_AUTOCOLOR); }
 
 class RichEditTest : public TextControlsTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         TextControlsTest::SetUp();
         const HWND hwnd = CreateChild("RichEdit20A", ES_MULTILINE | ES_READONLY | WS_VSCROLL);
         ASSERT_NE(hwnd, nullptr) << "RichEdit20A is not registered";
@@ -350,8 +323,7 @@ protected:
     CRichEditCtrlGS m_rich;
 };
 
-TEST_F(RichEditTest, EmptyControlTypesRedAtTheInsertionPoint)
-{
+TEST_F(RichEditTest, EmptyControlTypesRedAtTheInsertionPoint) {
     const HWND hwnd = m_rich.GetSafeHwnd();
     ASSERT_TRUE(FollowsSystemColour(FormatOf(hwnd, 0, 0)));
 
@@ -365,8 +337,7 @@ TEST_F(RichEditTest, EmptyControlTypesRedAtTheInsertionPoint)
     EXPECT_TRUE(IsRed(FormatOf(hwnd, 0, 7)));
 }
 
-TEST_F(RichEditTest, SelectionBecomesRed)
-{
+TEST_F(RichEditTest, SelectionBecomesRed) {
     const HWND hwnd = m_rich.GetSafeHwnd();
     m_rich.SetWindowText("hello world");
     ASSERT_TRUE(FollowsSystemColour(FormatOf(hwnd, 0, 5)));
@@ -378,8 +349,7 @@ TEST_F(RichEditTest, SelectionBecomesRed)
     EXPECT_TRUE(FollowsSystemColour(FormatOf(hwnd, 6, 11))) << "text outside the selection changed";
 }
 
-TEST_F(RichEditTest, MixedSelectionKeepsItsColours)
-{
+TEST_F(RichEditTest, MixedSelectionKeepsItsColours) {
     const HWND hwnd = m_rich.GetSafeHwnd();
     m_rich.SetWindowText("blue auto");
     ::SendMessageA(hwnd, EM_SETSEL, 0, 4);

@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("screen %u %u colortable %zu\n", unsigned(walker.ScreenWidth()),
-                unsigned(walker.ScreenHeight()), walker.ColorTableSize());
+    std::printf("screen %u %u colortable %zu\n", unsigned(walker.ScreenWidth()), unsigned(walker.ScreenHeight()),
+                walker.ColorTableSize());
     const size_t blocks = walker.CountGraphicBlocks();
     std::printf("blocks %zu\n", blocks);
 
@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
     size_t length = 0;
     GifFrameInfo frame;
     while (walker.CutNextFrame(AllocFromVector, &stream, length, frame)) {
-        std::printf("frame %zu left %d top %d width %d height %d delay %d disposal %d bytes %zu\n",
-                    frames, int(frame.left), int(frame.top), int(frame.width), int(frame.height),
-                    int(frame.delay), int(frame.disposal), length);
+        std::printf("frame %zu left %d top %d width %d height %d delay %d disposal %d bytes %zu\n", frames,
+                    int(frame.left), int(frame.top), int(frame.width), int(frame.height), int(frame.delay),
+                    int(frame.disposal), length);
         if (!outDir.empty()) {
             const auto path = outDir / ("frame-" + std::to_string(frames) + ".gif");
             if (!WriteFile(path, stream.data(), length)) {

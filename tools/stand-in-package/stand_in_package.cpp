@@ -41,8 +41,8 @@ void RecordStart() {
     std::string path;
     if (!ReadEnvironment("SKYLARK_STANDIN_RECORD", path) || path.empty()) return;
     // FILE_APPEND_DATA alone makes every write land at the end, even with two starts at once.
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     std::string line = GetCommandLineA();
     line += '\n';

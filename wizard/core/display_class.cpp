@@ -7,7 +7,7 @@ namespace core {
 namespace {
 
 struct ClassRow {
-    int maxDpi;   // inclusive
+    int maxDpi;  // inclusive
     DisplayClass display;
 };
 
@@ -19,8 +19,7 @@ const ClassRow kClasses[] = {
 
 // MulDiv(value, numerator, denominator) for positive denominators: the product in 64 bits, halves
 // rounded away from zero.
-int ScaleRounded(int value, int numerator, int denominator)
-{
+int ScaleRounded(int value, int numerator, int denominator) {
     const int64_t product = static_cast<int64_t>(value) * numerator;
     const int64_t half = denominator / 2;
     return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
@@ -28,11 +27,9 @@ int ScaleRounded(int value, int numerator, int denominator)
 
 }  // namespace
 
-DisplayClass DisplayClassForDpi(int horizontalDpi)
-{
+DisplayClass DisplayClassForDpi(int horizontalDpi) {
     for (const ClassRow& row : kClasses) {
-        if (horizontalDpi <= row.maxDpi)
-            return row.display;
+        if (horizontalDpi <= row.maxDpi) return row.display;
     }
     // Beyond the table the dialog-unit layout would outgrow the last class's window: the window
     // scales from the first class by the density, which gives the table's own sizes at 96, 120
@@ -43,15 +40,11 @@ DisplayClass DisplayClassForDpi(int horizontalDpi)
                         last.backgroundImage};
 }
 
-WindowOrigin CentreOnScreen(int screenWidth, int screenHeight, int windowWidth, int windowHeight)
-{
+WindowOrigin CentreOnScreen(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
     // C++ integer division truncates toward zero, as the placement needs.
     return WindowOrigin{(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 2};
 }
 
-int FontHeightForPoints(int points, int verticalDpi)
-{
-    return -ScaleRounded(points, verticalDpi, 72);
-}
+int FontHeightForPoints(int points, int verticalDpi) { return -ScaleRounded(points, verticalDpi, 72); }
 
 }  // namespace core

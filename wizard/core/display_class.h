@@ -9,7 +9,7 @@ namespace core {
 struct DisplayClass {
     int width;
     int height;
-    const char* backgroundImage;   // file name in data\ of the class's background picture
+    const char* backgroundImage;  // file name in data\ of the class's background picture
 };
 
 // 96 or less: 600 x 398; 97 to 125: 750 x 498; 126 to 144: 900 x 597. Denser screens keep the last

@@ -7,9 +7,7 @@ namespace core {
 
 namespace {
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualIgnoringAsciiCase(const char* a, const char* b) {
     for (; *a != '\0' && *b != '\0'; ++a, ++b) {
@@ -30,13 +28,9 @@ uint32_t SearchPackageProcess(InstallPlatform& platform) {
 
 }  // namespace
 
-std::string PackagePath(const std::string& appDir) {
-    return appDir + kPackageFolder + kPackageFileName;
-}
+std::string PackagePath(const std::string& appDir) { return appDir + kPackageFolder + kPackageFileName; }
 
-std::string PackageCommandLine(const std::string& packagePath) {
-    return "\"" + packagePath + "\" /s";
-}
+std::string PackageCommandLine(const std::string& packagePath) { return "\"" + packagePath + "\" /s"; }
 
 uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform& platform) {
     if (!IsAcceptedOsType(osType)) {
@@ -63,9 +57,7 @@ uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform&
     return kRunCompleted;
 }
 
-bool IsPackageFileName(const char* exeFile) {
-    return EqualIgnoringAsciiCase(exeFile, kPackageFileName);
-}
+bool IsPackageFileName(const char* exeFile) { return EqualIgnoringAsciiCase(exeFile, kPackageFileName); }
 
 uint32_t FindPackageProcess(const ProcessWalk& walk) {
     uint32_t found = 0;

@@ -33,8 +33,7 @@ public:
 
     // Starts the package without waiting for it and keeps no handle. commandLine is a copy that
     // the process start may write into. On failure, *error holds the system's error code.
-    virtual bool StartPackage(const std::string& applicationName, std::string commandLine,
-                              unsigned long* error) = 0;
+    virtual bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) = 0;
     // Id of the first process named like the package, 0 if none, kNoProcessList if no list.
     virtual uint32_t FindPackageProcess() = 0;
     virtual ProcessState IsProcessRunning(uint32_t processId) = 0;

@@ -6,15 +6,11 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool StartsWith(const std::string& bytes, const char* mark, size_t length)
-{
+bool StartsWith(const std::string& bytes, const char* mark, size_t length) {
     return bytes.size() >= length && bytes.compare(0, length, mark, length) == 0;
 }
 
-unsigned char ByteAt(const std::string& bytes, size_t at)
-{
-    return static_cast<unsigned char>(bytes[at]);
-}
+unsigned char ByteAt(const std::string& bytes, size_t at) { return static_cast<unsigned char>(bytes[at]); }
 
 // One UTF-8 sequence at `at` (RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF).
 // Returns its length and code point; for an invalid one, the length of its longest valid start
@@ -25,14 +21,12 @@ struct Utf8Sequence {
     char32_t codePoint;
 };
 
-Utf8Sequence ReadUtf8Sequence(const std::string& bytes, size_t at)
-{
+Utf8Sequence ReadUtf8Sequence(const std::string& bytes, size_t at) {
     const unsigned char lead = ByteAt(bytes, at);
-    if (lead < 0x80)
-        return {1, true, lead};
+    if (lead < 0x80) return {1, true, lead};
     size_t length;
     char32_t codePoint;
-    unsigned char low = 0x80, high = 0xBF;   // the range of the second byte
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
     if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
         codePoint = lead & 0x1F;
@@ -54,11 +48,9 @@ Utf8Sequence ReadUtf8Sequence(const std::string& bytes, size_t at)
         return {1, false, 0};
     }
     for (size_t i = 1; i < length; ++i) {
-        if (at + i >= bytes.size())
-            return {i, false, 0};
+        if (at + i >= bytes.size()) return {i, false, 0};
         const unsigned char next = ByteAt(bytes, at + i);
-        if (next < low || next > high)
-            return {i, false, 0};
+        if (next < low || next > high) return {i, false, 0};
         low = 0x80;
         high = 0xBF;
         codePoint = (codePoint << 6) | (next & 0x3F);
@@ -66,8 +58,7 @@ Utf8Sequence ReadUtf8Sequence(const std::string& bytes, size_t at)
     return {length, true, codePoint};
 }
 
-void AppendCodePoint(std::u16string& text, char32_t codePoint)
-{
+void AppendCodePoint(std::u16string& text, char32_t codePoint) {
     if (codePoint < 0x10000) {
         text += static_cast<char16_t>(codePoint);
         return;
@@ -77,13 +68,11 @@ void AppendCodePoint(std::u16string& text, char32_t codePoint)
     text += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
 }
 
-bool IsValidUtf8WithMultiByte(const std::string& bytes)
-{
+bool IsValidUtf8WithMultiByte(const std::string& bytes) {
     bool multiByte = false;
     for (size_t at = 0; at < bytes.size();) {
         const Utf8Sequence sequence = ReadUtf8Sequence(bytes, at);
-        if (!sequence.valid)
-            return false;
+        if (!sequence.valid) return false;
         multiByte |= sequence.length > 1;
         at += sequence.length;
     }
@@ -95,21 +84,15 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
-DetectedEncoding DetectLicenceEncoding(const std::string& bytes)
-{
-    if (StartsWith(bytes, "\xEF\xBB\xBF", 3))
-        return {LicenceEncoding::Utf8, 3};
-    if (StartsWith(bytes, "\xFF\xFE", 2))
-        return {LicenceEncoding::Utf16LE, 2};
-    if (StartsWith(bytes, "\xFE\xFF", 2))
-        return {LicenceEncoding::Utf16BE, 2};
-    if (IsValidUtf8WithMultiByte(bytes))
-        return {LicenceEncoding::Utf8, 0};
+DetectedEncoding DetectLicenceEncoding(const std::string& bytes) {
+    if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) return {LicenceEncoding::Utf8, 3};
+    if (StartsWith(bytes, "\xFF\xFE", 2)) return {LicenceEncoding::Utf16LE, 2};
+    if (StartsWith(bytes, "\xFE\xFF", 2)) return {LicenceEncoding::Utf16BE, 2};
+    if (IsValidUtf8WithMultiByte(bytes)) return {LicenceEncoding::Utf8, 0};
     return {LicenceEncoding::Ansi, 0};
 }
 
-std::u16string DecodeUtf8(const std::string& bytes, size_t from)
-{
+std::u16string DecodeUtf8(const std::string& bytes, size_t from) {
     std::u16string text;
     text.reserve(bytes.size() > from ? bytes.size() - from : 0);
     for (size_t at = from; at < bytes.size();) {
@@ -120,16 +103,14 @@ std::u16string DecodeUtf8(const std::string& bytes, size_t from)
     return text;
 }
 
-std::u16string DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian)
-{
+std::u16string DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian) {
     std::u16string units;
     size_t at = from;
     for (; at + 1 < bytes.size(); at += 2) {
         const unsigned first = ByteAt(bytes, at), second = ByteAt(bytes, at + 1);
         units += static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
     }
-    if (at < bytes.size())
-        units += kReplacement;   // half a code unit
+    if (at < bytes.size()) units += kReplacement;  // half a code unit
 
     // Surrogates stand only in pairs, high then low.
     std::u16string text;

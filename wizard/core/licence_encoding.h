@@ -11,7 +11,7 @@ enum class LicenceEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
 
 struct DetectedEncoding {
     LicenceEncoding encoding;
-    size_t markLength;   // bytes of the byte-order mark, never shown
+    size_t markLength;  // bytes of the byte-order mark, never shown
 };
 
 // A byte-order mark decides. Without one, bytes that are valid UTF-8 from start to end and hold at

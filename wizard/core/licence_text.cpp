@@ -4,18 +4,16 @@
 
 namespace core {
 
-std::string LicenceTextFromBytes(const std::string& bytes)
-{
+std::string LicenceTextFromBytes(const std::string& bytes) {
     std::string text;
     text.reserve(bytes.size() + bytes.size() / 16 + 2);
     std::string line;
-    bool lineOpen = false;   // a line has begun: at least one character read since the last LF
+    bool lineOpen = false;  // a line has begun: at least one character read since the last LF
     for (size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (c == '\x1A')
-            break;
+        if (c == '\x1A') break;
         if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            continue;   // the CR of a CR LF pair; the LF ends the line
+            continue;  // the CR of a CR LF pair; the LF ends the line
         if (c == '\n') {
             text += line;
             text += "\r\n";
@@ -33,18 +31,17 @@ std::string LicenceTextFromBytes(const std::string& bytes)
     return text;
 }
 
-std::string LicenceTextFromFile(const std::string& bytes, const UnicodeToAnsi& toAnsi)
-{
+std::string LicenceTextFromFile(const std::string& bytes, const UnicodeToAnsi& toAnsi) {
     const DetectedEncoding detected = DetectLicenceEncoding(bytes);
     switch (detected.encoding) {
-    case LicenceEncoding::Utf8:
-        return LicenceTextFromBytes(toAnsi(DecodeUtf8(bytes, detected.markLength)));
-    case LicenceEncoding::Utf16LE:
-        return LicenceTextFromBytes(toAnsi(DecodeUtf16(bytes, detected.markLength, false)));
-    case LicenceEncoding::Utf16BE:
-        return LicenceTextFromBytes(toAnsi(DecodeUtf16(bytes, detected.markLength, true)));
-    case LicenceEncoding::Ansi:
-        break;
+        case LicenceEncoding::Utf8:
+            return LicenceTextFromBytes(toAnsi(DecodeUtf8(bytes, detected.markLength)));
+        case LicenceEncoding::Utf16LE:
+            return LicenceTextFromBytes(toAnsi(DecodeUtf16(bytes, detected.markLength, false)));
+        case LicenceEncoding::Utf16BE:
+            return LicenceTextFromBytes(toAnsi(DecodeUtf16(bytes, detected.markLength, true)));
+        case LicenceEncoding::Ansi:
+            break;
     }
     return LicenceTextFromBytes(bytes);
 }

@@ -10,10 +10,14 @@ constexpr int kUnknownNtServer = 15;
 std::optional<int> ClassifyWin9x(const OsVersion& v) {
     if (v.majorVersion != 4) return std::nullopt;
     switch (v.minorVersion) {
-    case 0: return 2;
-    case 10: return (v.buildNumber & 0xFFFFu) == 2222 ? 4 : 3;   // 98 SE keeps 2222 in the low word
-    case 90: return 5;
-    default: return std::nullopt;
+        case 0:
+            return 2;
+        case 10:
+            return (v.buildNumber & 0xFFFFu) == 2222 ? 4 : 3;  // 98 SE keeps 2222 in the low word
+        case 90:
+            return 5;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -25,19 +29,27 @@ std::optional<int> ClassifyNt(const OsVersion& v) {
     if (v.majorVersion <= 4) return 6;
     if (v.majorVersion == 5) {
         switch (v.minorVersion) {
-        case 0: return 7;
-        case 1: return 8;
-        case 2: return v.productType == kProductTypeWorkstation ? 10 : 9;
-        default: return ClassifyUnknownNt(v);
+            case 0:
+                return 7;
+            case 1:
+                return 8;
+            case 2:
+                return v.productType == kProductTypeWorkstation ? 10 : 9;
+            default:
+                return ClassifyUnknownNt(v);
         }
     }
     if (v.majorVersion == 6) {
         switch (v.minorVersion) {
-        case 0: return 11;
-        case 1: return 12;
-        case 2:
-        case 3: return 13;
-        default: return std::nullopt;
+            case 0:
+                return 11;
+            case 1:
+                return 12;
+            case 2:
+            case 3:
+                return 13;
+            default:
+                return std::nullopt;
         }
     }
     return ClassifyUnknownNt(v);
@@ -47,9 +59,12 @@ std::optional<int> ClassifyNt(const OsVersion& v) {
 
 std::optional<int> ClassifyOsVersion(const OsVersion& version) {
     switch (version.platformId) {
-    case kPlatformWin32Windows: return ClassifyWin9x(version);
-    case kPlatformWin32Nt: return ClassifyNt(version);
-    default: return std::nullopt;
+        case kPlatformWin32Windows:
+            return ClassifyWin9x(version);
+        case kPlatformWin32Nt:
+            return ClassifyNt(version);
+        default:
+            return std::nullopt;
     }
 }
 
@@ -64,8 +79,6 @@ void CheckOsVersion(const OsVersionQuery& query, int& osType) {
     if (const std::optional<int> osClass = ClassifyOsVersion(version)) osType = *osClass;
 }
 
-bool IsAcceptedOsType(int osType) {
-    return osType >= kFirstAcceptedOsType && osType <= kLastAcceptedOsType;
-}
+bool IsAcceptedOsType(int osType) { return osType >= kFirstAcceptedOsType && osType <= kLastAcceptedOsType; }
 
 }  // namespace core

@@ -2,8 +2,7 @@
 
 namespace core {
 
-int ProgressTick(int32_t& step, int32_t positions[2])
-{
+int ProgressTick(int32_t& step, int32_t positions[2]) {
     int count = 0;
     positions[count++] = step;
     ++step;

@@ -4,4 +4,3 @@
 // and the dialog both arm them.
 #define IDT_FINISH   5000
 #define IDT_PROGRESS 5001
-

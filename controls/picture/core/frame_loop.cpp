@@ -28,19 +28,16 @@ void FinishDisposal(const GifFrameInfo& frame, AnimationCanvas& canvas) {
 }  // namespace
 
 unsigned FrameWaitMs(int32_t delay) {
-    if (delay < kShortestHonouredDelay)
-        return kShortDelayWaitMs;
+    if (delay < kShortestHonouredDelay) return kShortDelayWaitMs;
     // A file holds at most 65535 (655 350 ms), but the record is 32-bit: widen before scaling.
     const uint64_t ms = static_cast<uint64_t>(delay) * 10u;
     return ms < kMaxFrameWaitMs ? static_cast<unsigned>(ms) : kMaxFrameWaitMs;
 }
 
-void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& canvasRect,
-                  uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop) {
-    if (frames.empty())
-        return;
-    if (frameIndex >= frames.size())
-        frameIndex = 0;
+void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& canvasRect, uint32_t& frameIndex,
+                  AnimationCanvas& canvas, StopSignal& stop) {
+    if (frames.empty()) return;
+    if (frameIndex >= frames.size()) frameIndex = 0;
 
     // A stop that came while this frame was on show left its disposal undone.
     FinishDisposal(frames[frameIndex], canvas);
@@ -48,16 +45,12 @@ void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& can
     while (!stop.StopRequested()) {
         const GifFrameInfo& frame = frames[frameIndex];
         const CanvasRect rect = RectOf(frame);
-        if (frame.disposal == kDisposeToPrevious)
-            canvas.SaveUnder(rect);
-        if (canvas.RenderFrame(frameIndex, rect))
-            canvas.Invalidate();
-        if (stop.StopRequested())
-            break;
+        if (frame.disposal == kDisposeToPrevious) canvas.SaveUnder(rect);
+        if (canvas.RenderFrame(frameIndex, rect)) canvas.Invalidate();
+        if (stop.StopRequested()) break;
         stop.Wait(FrameWaitMs(frame.delay));
         // Stopping here leaves the frame on show with its disposal pending, for the next run.
-        if (stop.StopRequested())
-            break;
+        if (stop.StopRequested()) break;
         FinishDisposal(frame, canvas);
         ++frameIndex;
         if (frameIndex >= frames.size()) {

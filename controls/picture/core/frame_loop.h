@@ -28,8 +28,7 @@ template <class Records>
 std::vector<GifFrameInfo> FrameInfos(const Records& records) {
     std::vector<GifFrameInfo> out;
     out.reserve(records.size());
-    for (const auto& r : records)
-        out.push_back(r.info);
+    for (const auto& r : records) out.push_back(r.info);
     return out;
 }
 
@@ -71,7 +70,7 @@ inline bool ShouldAnimate(size_t frameCount) { return frameCount >= 2; }
 // Runs until `stop` asks it to end. `frameIndex` is the control's m_frameIndex: it names the frame on
 // show and survives a stop, so a later run first finishes that frame's disposal and then draws it anew.
 // `canvasRect` is the whole canvas, filled with the background when the frames wrap around.
-void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& canvasRect,
-                  uint32_t& frameIndex, AnimationCanvas& canvas, StopSignal& stop);
+void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& canvasRect, uint32_t& frameIndex,
+                  AnimationCanvas& canvas, StopSignal& stop);
 
 }  // namespace core

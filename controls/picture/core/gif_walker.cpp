@@ -6,22 +6,18 @@ namespace core {
 
 namespace {
 
-constexpr size_t kScreenHeaderSize = 13;        // header and logical screen descriptor
+constexpr size_t kScreenHeaderSize = 13;  // header and logical screen descriptor
 constexpr size_t kGraphicControlSize = 8;
-constexpr size_t kApplicationHeaderSize = 14;   // 0x21 0xFF 0x0B, identifier and auth code
+constexpr size_t kApplicationHeaderSize = 14;  // 0x21 0xFF 0x0B, identifier and auth code
 constexpr size_t kCommentHeaderSize = 2;
-constexpr size_t kPlainTextHeaderSize = 15;     // 0x21 0x01 0x0C and twelve bytes of grid
+constexpr size_t kPlainTextHeaderSize = 15;  // 0x21 0x01 0x0C and twelve bytes of grid
 constexpr size_t kImageDescriptorSize = 10;
 constexpr uint8_t kTrailer = 0x3B;
 
-uint16_t ReadLe16(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
+uint16_t ReadLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
 // A colour table flag in bit 7 and its size n in bits 0-2: 3 x 2^(n+1) bytes.
-size_t ColorTableBytes(uint8_t packed) {
-    return (packed & 0x80) ? size_t(3) << ((packed & 7) + 1) : 0;
-}
+size_t ColorTableBytes(uint8_t packed) { return (packed & 0x80) ? size_t(3) << ((packed & 7) + 1) : 0; }
 
 // Eight full sub-blocks, each a size byte 255 and 255 bytes of data.
 constexpr size_t kFullSubBlock = 256;
@@ -65,9 +61,7 @@ bool GifWalker::Start(const uint8_t* data, size_t size) {
     return true;
 }
 
-void GifWalker::Reset() {
-    *this = GifWalker();
-}
+void GifWalker::Reset() { *this = GifWalker(); }
 
 size_t GifWalker::CountGraphicBlocks() {
     Rewind();
@@ -80,18 +74,27 @@ size_t GifWalker::CountGraphicBlocks() {
 GifBlockKind GifWalker::ClassifyBlock() const {
     if (!m_data || m_offset >= m_dataSize) return GifBlockKind::Unrecognised;
     switch (m_data[m_offset]) {
-    case 0x2C: return GifBlockKind::ImageDescriptor;
-    case kTrailer: return GifBlockKind::Trailer;
-    case 0x21: break;
-    default: return GifBlockKind::Unrecognised;
+        case 0x2C:
+            return GifBlockKind::ImageDescriptor;
+        case kTrailer:
+            return GifBlockKind::Trailer;
+        case 0x21:
+            break;
+        default:
+            return GifBlockKind::Unrecognised;
     }
-    if (m_dataSize - m_offset < 2) return GifBlockKind::Unrecognised;   // label cut off
+    if (m_dataSize - m_offset < 2) return GifBlockKind::Unrecognised;  // label cut off
     switch (m_data[m_offset + 1]) {
-    case 0xFF: return GifBlockKind::ApplicationExtension;
-    case 0xFE: return GifBlockKind::CommentExtension;
-    case 0xF9: return GifBlockKind::GraphicControlExtension;
-    case 0x01: return GifBlockKind::PlainTextExtension;
-    default: return GifBlockKind::Unrecognised;
+        case 0xFF:
+            return GifBlockKind::ApplicationExtension;
+        case 0xFE:
+            return GifBlockKind::CommentExtension;
+        case 0xF9:
+            return GifBlockKind::GraphicControlExtension;
+        case 0x01:
+            return GifBlockKind::PlainTextExtension;
+        default:
+            return GifBlockKind::Unrecognised;
     }
 }
 
@@ -108,36 +111,42 @@ int64_t GifWalker::SubBlockChainLength(size_t position) const {
             continue;
         }
         const size_t n = m_data[position];
-        if (n == 0) return int64_t(position - start) + 1;   // size bytes, data, terminator
-        if (n >= m_dataSize - position) return kPastEnd;     // needs n + 1 bytes from here
+        if (n == 0) return int64_t(position - start) + 1;  // size bytes, data, terminator
+        if (n >= m_dataSize - position) return kPastEnd;   // needs n + 1 bytes from here
         position += n + 1;
     }
-    return kPastEnd;                                         // the size byte itself is missing
+    return kPastEnd;  // the size byte itself is missing
 }
 
 int64_t GifWalker::BlockLength() const {
     // A fixed-size head, then a sub-block chain. The head sizes hold whatever the block-size byte
     // inside an extension says, so a lying size byte cannot move the walk.
     const auto headAndChain = [this](size_t head) -> int64_t {
-        if (head >= m_dataSize - m_offset) return kPastEnd;   // the chain has no byte left
+        if (head >= m_dataSize - m_offset) return kPastEnd;  // the chain has no byte left
         const int64_t chain = SubBlockChainLength(m_offset + head);
         return chain == kPastEnd ? kPastEnd : int64_t(head) + chain;
     };
     switch (ClassifyBlock()) {
-    case GifBlockKind::ApplicationExtension: return headAndChain(kApplicationHeaderSize);
-    case GifBlockKind::CommentExtension: return headAndChain(kCommentHeaderSize);
-    case GifBlockKind::GraphicControlExtension: return int64_t(kGraphicControlSize);
-    case GifBlockKind::PlainTextExtension: return headAndChain(kPlainTextHeaderSize);
-    case GifBlockKind::ImageDescriptor: {
-        // Image descriptor: +0 0x2C  +1 left  +3 top  +5 width  +7 height (LE)
-        //   +9 packed (bit 7 local colour table, bits 0-2 n)  +10 local colour table,
-        //   then one byte of LZW minimum code size, then the image data chain
-        if (m_dataSize - m_offset < kImageDescriptorSize) return kPastEnd;
-        const size_t localTable = ColorTableBytes(m_data[m_offset + 9]);
-        return headAndChain(kImageDescriptorSize + localTable + 1);
-    }
-    case GifBlockKind::Trailer: return 1;
-    case GifBlockKind::Unrecognised: break;
+        case GifBlockKind::ApplicationExtension:
+            return headAndChain(kApplicationHeaderSize);
+        case GifBlockKind::CommentExtension:
+            return headAndChain(kCommentHeaderSize);
+        case GifBlockKind::GraphicControlExtension:
+            return int64_t(kGraphicControlSize);
+        case GifBlockKind::PlainTextExtension:
+            return headAndChain(kPlainTextHeaderSize);
+        case GifBlockKind::ImageDescriptor: {
+            // Image descriptor: +0 0x2C  +1 left  +3 top  +5 width  +7 height (LE)
+            //   +9 packed (bit 7 local colour table, bits 0-2 n)  +10 local colour table,
+            //   then one byte of LZW minimum code size, then the image data chain
+            if (m_dataSize - m_offset < kImageDescriptorSize) return kPastEnd;
+            const size_t localTable = ColorTableBytes(m_data[m_offset + 9]);
+            return headAndChain(kImageDescriptorSize + localTable + 1);
+        }
+        case GifBlockKind::Trailer:
+            return 1;
+        case GifBlockKind::Unrecognised:
+            break;
     }
     return kPastEnd;
 }
@@ -180,8 +189,7 @@ bool GifWalker::SkipGraphicBlock() {
     return EndsGraphicBlock(kind) && SkipBlock();
 }
 
-uint8_t* GifWalker::CutNextFrame(GifAllocFn alloc, void* context, size_t& streamLength,
-                                 GifFrameInfo& frame) {
+uint8_t* GifWalker::CutNextFrame(GifAllocFn alloc, void* context, size_t& streamLength, GifFrameInfo& frame) {
     streamLength = 0;
     frame = GifFrameInfo();
     if (!m_data || !alloc || !SkipLeadingExtensions()) return nullptr;
@@ -189,7 +197,7 @@ uint8_t* GifWalker::CutNextFrame(GifAllocFn alloc, void* context, size_t& stream
     const size_t start = m_offset;
     GifBlockKind kind = ClassifyBlock();
     if (kind == GifBlockKind::GraphicControlExtension) {
-        if (!SkipBlock()) return nullptr;   // its eight bytes are there before they are read
+        if (!SkipBlock()) return nullptr;  // its eight bytes are there before they are read
         // Graphic control extension: +0 0x21  +1 0xF9  +2 size  +3 packed (disposal = bits 2-4)
         //   +4 delay (1/100 s, LE)  +6 transparent index  +7 terminator
         const uint8_t* control = m_data + start;
@@ -204,7 +212,7 @@ uint8_t* GifWalker::CutNextFrame(GifAllocFn alloc, void* context, size_t& stream
     const size_t ending = m_offset;
     if (!SkipBlock()) return nullptr;
     if (kind == GifBlockKind::ImageDescriptor) {
-        const uint8_t* image = m_data + ending;   // layout in BlockLength
+        const uint8_t* image = m_data + ending;  // layout in BlockLength
         frame.left = ReadLe16(image + 1);
         frame.top = ReadLe16(image + 3);
         frame.width = ReadLe16(image + 5);

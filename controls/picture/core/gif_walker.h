@@ -53,8 +53,7 @@ public:
     // it. Returns the stream from `alloc`, now the caller's, with its length in `streamLength`;
     // or nullptr when no further frame can be cut (end of the blocks, an unrecognised or truncated
     // block, or a failed allocation), and the outputs then mean nothing.
-    uint8_t* CutNextFrame(GifAllocFn alloc, void* context, size_t& streamLength,
-                          GifFrameInfo& frame);
+    uint8_t* CutNextFrame(GifAllocFn alloc, void* context, size_t& streamLength, GifFrameInfo& frame);
 
     uint16_t ScreenWidth() const { return m_screenWidth; }
     uint16_t ScreenHeight() const { return m_screenHeight; }
