@@ -260,7 +260,7 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CSetupDlg::OnTimer(UINT_PTR id) {
-    if (m_runFailed) return;
+    if (RunFailed()) return;
     if (id == IDT_FINISH) {
         ::KillTimer(m_hWnd, IDT_FINISH);
         ::KillTimer(m_hWnd, IDT_PROGRESS);
@@ -277,12 +277,11 @@ void CSetupDlg::OnTimer(UINT_PTR id) {
 
 void CSetupDlg::OnArmTimer(UINT id, UINT period) {
     // The worker asks; timers belong to the window's own thread, armed in the order asked.
-    if (!m_runFailed && (id == IDT_FINISH || id == IDT_PROGRESS)) ::SetTimer(m_hWnd, id, period, nullptr);
+    if (!RunFailed() && (id == IDT_FINISH || id == IDT_PROGRESS)) ::SetTimer(m_hWnd, id, period, nullptr);
 }
 
 void CSetupDlg::OnRunFailed(uint32_t exitCode, DWORD error) {
     // A failed run never reaches the Finish page, not even while its message waits for the user.
-    m_runFailed = true;
     m_exitCode = static_cast<int>(exitCode);
     ::KillTimer(m_hWnd, IDT_FINISH);
     ::KillTimer(m_hWnd, IDT_PROGRESS);

@@ -35,6 +35,7 @@ private:
     void OnTimer(UINT_PTR id);
     void OnArmTimer(UINT id, UINT period);
     void OnRunFailed(uint32_t exitCode, DWORD error);
+    bool RunFailed() const { return m_exitCode != 0; }
 
     // Appearance
     void PlaceWindowByDisplayClass();
@@ -77,8 +78,7 @@ private:
 
     // The background picture's absence is reported once; every erase would report it again.
     bool m_backgroundFailureReported = false;
-    // Set when the run has failed: from then on the Finish page never comes.
-    bool m_runFailed = false;
-    // The program's exit code when the wizard ends: 0, or the failed run's.
+    // The program's exit code when the wizard ends: 0, or a failed run's (never 0). Once a run has
+    // failed, the Finish page never comes.
     int m_exitCode = 0;
 };

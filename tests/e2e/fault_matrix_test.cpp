@@ -55,11 +55,18 @@ const char* PageName(Page page) {
     return "?";
 }
 
+std::wstring Widen(const std::string& text, UINT codePage = CP_ACP) {
+    if (text.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+
 std::string Recode(const std::string& text, UINT from, UINT to) {
-    if (text.empty()) return text;
-    const int wide = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &w[0], wide);
+    const std::wstring w = Widen(text, from);
+    if (w.empty()) return std::string();
+    const int wide = static_cast<int>(w.size());
     const int narrow = WideCharToMultiByte(to, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(narrow), '\0');
     WideCharToMultiByte(to, 0, w.data(), wide, &out[0], narrow, nullptr, nullptr);
@@ -596,21 +603,12 @@ TEST_F(FaultMatrix, InstallationWorkerThatCannotStart) {
             FailsNaming(2, "data\\Skylark48.exe"), kQuickRun, {{"SKYLARK_TEST_FAIL_WORKER_START", "1"}});
 }
 
-std::wstring Widen(const std::string& ansi) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
-    return wide;
-}
-
 // "© “Skylark” café" as code page 1252 shows it, and as editors save it.
 const char* const kShownLicence = "\xA9 \x93Skylark\x94 caf\xE9\r\nsecond line\r\n";
 const char kUtf8Licence[] = "\xC2\xA9 \xE2\x80\x9CSkylark\xE2\x80\x9D caf\xC3\xA9\r\nsecond line\r\n";
 
 std::string Utf16LeWithMark(const std::string& utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    const std::wstring wide = Widen(utf8, CP_UTF8);
     std::string bytes = "\xFF\xFE";
     for (wchar_t unit : wide) {
         bytes += static_cast<char>(unit & 0xFF);

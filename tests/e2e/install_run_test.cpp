@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-// The shipped program's Finish fallback: app/fallback_period.cpp as the shipped program compiles it,
+// The shipped program's Finish fallback: app/build_variant.cpp as the shipped program compiles it,
 // linked into this test. The runs here wait for the test build's, so nothing else sees this one.
 extern const UINT kFinishFallbackMs;
 

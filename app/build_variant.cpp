@@ -1,5 +1,5 @@
-// What the test build changes, and nothing else: a Finish fallback short enough for a test to wait
-// for, and a switch that makes the installation worker's start fail.
+// What the shipped build and the test build differ in, and nothing else: the test build has a Finish
+// fallback short enough for a test to wait for, and a switch that makes the installation worker's start fail.
 #include "globals.h"
 
 #ifndef SKYLARK_FINISH_FALLBACK_MS
