@@ -102,24 +102,26 @@ BOOL CSetupDlg::OnInitDialog() {
     // Never let the user accept a licence that was never shown.
     if (!LoadLicenceText()) return EndBeforeFirstPage(kExitLicenceUnreadable);
 
-    m_richLicense.SetFont(m_fontText.Get());
-    m_richLicense.SetSelectionRed();
     m_richLicense.ShowWindow(SW_HIDE);
-    // Replaces the licence box's own font: the licence shows in Verdana 10 pt.
-    m_editLicense.SetFont(m_fontLicense.Get());
-    m_editLicense.SetWindowText(m_strLicense);
 
     g_hSetupWnd = m_hWnd;
     ShowPage();
 
     CheckOsVersion();
-    // What no page shows yet is done once the window is up. Posted now, the message is handled
-    // before any click the user makes on the shown window.
+    // What only the later pages show is done once the window is up. Posted now, the message is
+    // handled before any click the user makes on the shown window.
     ::PostMessageA(m_hWnd, WM_APP_AFTER_FIRST_SHOW, 0, 0);
     return TRUE;
 }
 
-void CSetupDlg::OnAfterFirstShow() {
+void CSetupDlg::PrepareLaterPages() {
+    if (m_laterPagesPrepared) return;
+    m_laterPagesPrepared = true;
+    m_richLicense.SetFont(m_fontText.Get());
+    m_richLicense.SetSelectionRed();
+    // Replaces the licence box's own font: the licence shows in Verdana 10 pt.
+    m_editLicense.SetFont(m_fontLicense.Get());
+    m_editLicense.SetWindowText(m_strLicense);
     // The rich edit is never shown, but keeps the licence text as the licence box does.
     m_richLicense.SetWindowText(m_strLicense);
     // The animation runs from now on, shown or hidden; only the Installing page shows it.
@@ -205,6 +207,9 @@ bool CSetupDlg::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CSetupDlg::OnWelcomeNext() {
+    // A click sent straight to the button is handled before anything posted, so it may come
+    // before the message that prepares the later pages.
+    PrepareLaterPages();
     g_nCurPage = core::kPageLicence;
     ShowPage();
 }
@@ -253,7 +258,7 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             OnRunFailed(static_cast<uint32_t>(wp), static_cast<DWORD>(lp));
             return 0;
         case WM_APP_AFTER_FIRST_SHOW:
-            OnAfterFirstShow();
+            PrepareLaterPages();
             return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);

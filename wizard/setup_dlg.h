@@ -26,7 +26,8 @@ private:
     void ShowPage();
     bool LoadLicenceText();
     BOOL EndBeforeFirstPage(int exitCode);
-    void OnAfterFirstShow();
+    // The licence boxes' fonts and text and the animation: once, before the first page change.
+    void PrepareLaterPages();
     void OnNoAction() {}
     void OnWelcomeNext();
     void OnInstallNext();
@@ -78,6 +79,7 @@ private:
 
     // The background picture's absence is reported once; every erase would report it again.
     bool m_backgroundFailureReported = false;
+    bool m_laterPagesPrepared = false;
     // The program's exit code when the wizard ends: 0, or a failed run's (never 0). Once a run has
     // failed, the Finish page never comes.
     int m_exitCode = 0;

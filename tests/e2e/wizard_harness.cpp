@@ -60,6 +60,7 @@ bool ProcessImageUnder(DWORD pid, const std::string& folder) {
 struct DialogSearch {
     DWORD pid;
     int markerId;  // a control the dialog must hold, or 0 for a message box
+    bool shownOnly;
     HWND found;
 };
 
@@ -67,7 +68,8 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<DialogSearch*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window) || ClassName(window) != "#32770") return TRUE;
+    if (pid != search->pid || (search->shownOnly && !IsWindowVisible(window)) || ClassName(window) != "#32770")
+        return TRUE;
     const bool isMessageBox = GetDlgItem(window, kMessageBoxTextId) != nullptr;
     const bool match = search->markerId ? !isMessageBox && GetDlgItem(window, search->markerId) : isMessageBox;
     if (!match) return TRUE;
@@ -75,8 +77,8 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
     return FALSE;
 }
 
-HWND FindTopLevelDialog(DWORD pid, int markerId) {
-    DialogSearch search = {pid, markerId, nullptr};
+HWND FindTopLevelDialog(DWORD pid, int markerId, bool shownOnly = true) {
+    DialogSearch search = {pid, markerId, shownOnly, nullptr};
     EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -316,6 +318,14 @@ HWND DrivenProcess::FindMessageBox() const { return FindTopLevelDialog(Pid(), 0)
 HWND DrivenProcess::WaitForDialogWith(int markerId, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil([&] { return (found = FindDialogWith(markerId)) != nullptr || !Running(); }, timeoutMs);
+    if (found) m_dialog = found;
+    return found;
+}
+
+HWND DrivenProcess::WaitForDialogBeingSetUp(int markerId, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopLevelDialog(Pid(), markerId, false)) != nullptr || !Running(); }, timeoutMs,
+              1);
     if (found) m_dialog = found;
     return found;
 }

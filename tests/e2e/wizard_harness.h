@@ -103,6 +103,9 @@ public:
     HWND FindMessageBox() const;
     HWND WaitForDialogWith(int markerId, DWORD timeoutMs = kWaitMs);  // also ends the wait if the process ends
     HWND WaitForMessageBox(DWORD timeoutMs = kWaitMs);
+    // The dialog that holds control markerId as soon as it exists, shown or not: polls every
+    // millisecond, to find it while the program is still setting it up.
+    HWND WaitForDialogBeingSetUp(int markerId, DWORD timeoutMs = kWaitMs);
 
     // Controls of the dialog found last (or of the given window).
     HWND Dialog() const { return m_dialog; }

@@ -278,6 +278,34 @@ TEST_F(WizardTest, LicenceBoxShowsTheFileText) {
     }
 }
 
+// Work that no page shows at first is done after the window is up, on a message the wizard posts
+// to itself. A click sent straight to Next while the window is still being set up is handled
+// before that message: the Licence page it brings must still hold the licence.
+TEST_F(WizardTest, NextSentWhileTheWindowIsSetUpFindsTheLicenceInItsBox) {
+    ASSERT_NO_FATAL_FAILURE(Launch(ShippedDist(), {}, kLongRun));
+    // The licence box is made after the Next button.
+    HWND dialog = m_wizard->WaitForDialogBeingSetUp(IDC_LICENSE_EDIT);
+    ASSERT_NE(dialog, nullptr) << Unexpected();
+    // The click is sent without waiting and the question right behind it: the wizard takes sent
+    // messages in the order they came, before anything posted.
+    SendNotifyMessageA(GetDlgItem(dialog, IDC_WELCOME_NEXT), BM_CLICK, 0, 0);
+    const bool sentWhileHidden = !IsWindowVisible(dialog);
+    DWORD_PTR length = 0;
+    ASSERT_NE(SendMessageTimeoutA(GetDlgItem(dialog, IDC_LICENSE_EDIT), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kWaitMs,
+                                  &length),
+              0)
+        << Unexpected();
+    ASSERT_TRUE(sentWhileHidden) << "the window was up before the click was sent: nothing was tested";
+
+    std::string file;
+    ASSERT_TRUE(ReadWholeFile(m_copy->Path("data\\License.txt"), file));
+    EXPECT_EQ(length, ExpectedLicenceText(file).size()) << "the licence box right after the click";
+    ASSERT_NO_FATAL_FAILURE(ExpectPage(kLicence));
+    EXPECT_EQ(m_wizard->Text(IDC_LICENSE_EDIT), ExpectedLicenceText(file));
+    m_wizard->Click(IDC_LICENSE_CANCEL);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+}
+
 struct MissingLicenceCase {
     const char* label;
     std::string folderName;
