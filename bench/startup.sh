@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Times the start of the wizard against two others in one warm Wine session: a bare message box (the
-# floor) and a four-page wizard of the same shape made with NSIS (the reference). Each start is timed
+# floor) and a four-page wizard of the same shape made with NSIS (the reference). A fourth program
+# shows the wizard's own dialog template with nothing set up, after loading the libraries the
+# template needs: the floor that the design itself sets. Each start is timed
 # from CreateProcess to the program's first visible top-level window; the three take turns, round
 # after round, so that a machine that grows busier slows them alike and the ratios stay fair.
 #   bench/startup.sh [ROUNDS]        (default 15)
@@ -39,7 +41,7 @@ fi
 . "$root/scripts/wine-env"
 [ -d "$tree" ] || { echo "startup: $tree is not built yet: run scripts/test (or scripts/run) first" >&2; exit 1; }
 cmake -S "$root" -B "$tree" >/dev/null   # a tree configured before the bench existed learns of it
-cmake --build "$tree" --target Wi-FiSkylark first-window bare-window --parallel 2 >/dev/null
+cmake --build "$tree" --target Wi-FiSkylark first-window bare-window template-window --parallel 2 >/dev/null
 
 work=$(mktemp -d)
 export WINEPREFIX=$tree/wine/bench-startup WINEDEBUG=-all SKYLARK_WINESERVER
@@ -95,6 +97,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$2" "$3" 1 "${@:5}" >/dev/null && "$2" "$3" "$4" "${@:5}"' \
   measure "$root" "$SKYLARK_WINE" "$watcher" "$rounds" \
   "$(win "$tree/bench/startup/bare-window.exe")" "$(win "$work/nsis-wizard.exe")" "$wizard" \
+  "$(win "$tree/bench/startup/template-window.exe")" \
   2> >(grep -v '^X connection to' >&2) | tr -d '\r' > "$work/times.txt"
 
 uptime | sed 's/.*load average/machine load average/'
@@ -109,15 +112,17 @@ awk -v rounds="$rounds" '
     return m % 2 ? v[(m + 1) / 2] : (v[m / 2] + v[m / 2 + 1]) / 2
   }
   END {
-    split("bare message box|NSIS wizard|our wizard", name, "|")
+    split("bare message box|NSIS wizard|our wizard|its template alone", name, "|")
     printf "first visible window after CreateProcess, %d interleaved starts each:\n", rounds
-    for (p = 0; p < 3; p++) {
+    for (p = 0; p < 4; p++) {
       if (!n[p]) { printf "startup: %s never showed a window\n", name[p + 1] > "/dev/stderr"; exit 1 }
       med[p] = median(p)
-      printf "  %-17s median %6.1f ms  (min %6.1f, max %6.1f)%s\n", name[p + 1], med[p], lo[p], hi[p],
+      printf "  %-18s median %6.1f ms  (min %6.1f, max %6.1f)%s\n", name[p + 1], med[p], lo[p], hi[p],
              missing[p] ? sprintf(", %d starts without a window", missing[p]) : ""
     }
     printf "wizard / NSIS wizard:                  %.2f\n", med[2] / med[1]
-    if (med[1] > med[0])
+    if (med[1] > med[0]) {
       printf "(wizard - bare) / (NSIS wizard - bare): %.2f\n", (med[2] - med[0]) / (med[1] - med[0])
+      printf "(template - bare) / (NSIS wizard - bare): %.2f\n", (med[3] - med[0]) / (med[1] - med[0])
+    }
   }' "$work/times.txt"
