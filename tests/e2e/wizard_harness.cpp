@@ -315,19 +315,20 @@ HWND DrivenProcess::FindDialogWith(int markerId) const { return FindTopLevelDial
 
 HWND DrivenProcess::FindMessageBox() const { return FindTopLevelDialog(Pid(), 0); }
 
-HWND DrivenProcess::WaitForDialogWith(int markerId, DWORD timeoutMs) {
+HWND DrivenProcess::WaitForDialog(int markerId, bool shownOnly, DWORD timeoutMs, DWORD pollMs) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindDialogWith(markerId)) != nullptr || !Running(); }, timeoutMs);
+    WaitUntil([&] { return (found = FindTopLevelDialog(Pid(), markerId, shownOnly)) != nullptr || !Running(); },
+              timeoutMs, pollMs);
     if (found) m_dialog = found;
     return found;
 }
 
+HWND DrivenProcess::WaitForDialogWith(int markerId, DWORD timeoutMs) {
+    return WaitForDialog(markerId, true, timeoutMs, support::kPollMs);
+}
+
 HWND DrivenProcess::WaitForDialogBeingSetUp(int markerId, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopLevelDialog(Pid(), markerId, false)) != nullptr || !Running(); }, timeoutMs,
-              1);
-    if (found) m_dialog = found;
-    return found;
+    return WaitForDialog(markerId, false, timeoutMs, 1);
 }
 
 HWND DrivenProcess::WaitForMessageBox(DWORD timeoutMs) {

@@ -130,6 +130,8 @@ public:
     bool Settle(int editId);
 
 private:
+    HWND WaitForDialog(int markerId, bool shownOnly, DWORD timeoutMs, DWORD pollMs);
+
     PROCESS_INFORMATION m_pi = {};
     bool m_started = false;
     HWND m_dialog = nullptr;
