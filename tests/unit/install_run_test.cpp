@@ -22,6 +22,7 @@ constexpr unsigned kOneHourMs = 3600 * 1000;
 class FakePlatform : public InstallPlatform {
 public:
     bool startSucceeds = true;
+    int packageCheck = 0;  // 0 as released, 1 changed, 2 missing
     unsigned long startError = 0;
     unsigned appearsAt = kNever;
     unsigned endsAt = kNever;
@@ -32,6 +33,11 @@ public:
     std::string applicationName;
     std::string commandLine;
 
+    bool CheckPackage(const std::string& path, bool* missing) override {
+        Record("CheckPackage " + path);
+        *missing = packageCheck == 2;
+        return packageCheck == 0;
+    }
     bool StartPackage(const std::string& app, std::string cmd, unsigned long* error) override {
         Record("StartPackage");
         applicationName = app;
@@ -61,6 +67,7 @@ public:
         Record("ArmTimer " + std::to_string(id) + " " + std::to_string(ms));
     }
     void ReportRefusal() override { Record("ReportRefusal"); }
+    void ReportChangedPackage(bool missing) override { Record(missing ? "ReportMissing" : "ReportChanged"); }
     void ReportStartFailure(unsigned long error) override {
         Record("ReportStartFailure " + applicationName + " " + std::to_string(error));
     }
@@ -78,6 +85,7 @@ private:
 using Log = std::vector<std::string>;
 
 const std::string kAppDir = "C:\\setup\\";
+const std::string kCheck = "0 CheckPackage C:\\setup\\data\\Skylark48.exe";
 
 // Attempts 1..n of the search; only the last one may find something.
 Log Search(int attempts, const std::string& lastResult) {
@@ -120,7 +128,7 @@ TEST(RunInstallationTest, SearchThenWaitForTheEnd) {
         p.appearsAt = 500u * c.foundAt - 100;
         p.endsAt = 500u * c.foundAt + c.runsFor;
         EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
-        EXPECT_EQ(p.log, Concat(Concat({"0 StartPackage"}, Search(c.foundAt, "4242")), c.wait));
+        EXPECT_EQ(p.log, Concat(Concat({kCheck, "0 StartPackage"}, Search(c.foundAt, "4242")), c.wait));
     }
 }
 
@@ -130,7 +138,7 @@ TEST(RunInstallationTest, NeverFoundFinishesAfterSearch) {
         FakePlatform p;
         p.appearsAt = appearsAt;
         EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
-        EXPECT_EQ(p.log, Concat(Concat({"0 StartPackage"}, Search(20, "0")), {
+        EXPECT_EQ(p.log, Concat(Concat({kCheck, "0 StartPackage"}, Search(20, "0")), {
                                                                                  "10000 ArmTimer 5001 100",
                                                                                  "10000 ArmTimer 5000 100",
                                                                              }));
@@ -143,7 +151,7 @@ TEST(RunInstallationTest, NoProcessListDuringSearch) {
     FakePlatform p;
     p.noListAt = {1500, 2500};
     EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
-    EXPECT_EQ(p.log, Concat(Concat({"0 StartPackage"}, Search(3, "nolist")), {
+    EXPECT_EQ(p.log, Concat(Concat({kCheck, "0 StartPackage"}, Search(3, "nolist")), {
                                                                                  "1500 ArmTimer 5001 100",
                                                                                  "1500 Running nolist -> nolist",
                                                                                  "1500 Sleep 1000",
@@ -161,6 +169,7 @@ TEST(RunInstallationTest, NoProcessListDuringWaitCountsAsRunning) {
     p.noListAt = {1500};
     EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
     EXPECT_EQ(p.log, (Log{
+                         kCheck,
                          "0 StartPackage",
                          "0 Sleep 500",
                          "500 Find -> 4242",
@@ -184,11 +193,21 @@ TEST(RunInstallationTest, RefusesClassesOutsideEightToThirteen) {
         if (osType >= 8 && osType <= 13) {
             EXPECT_EQ(result, kRunCompleted);
             ASSERT_FALSE(p.log.empty());
-            EXPECT_EQ(p.log.front(), "0 StartPackage");
+            EXPECT_EQ(p.log.front(), kCheck);
         } else {
             EXPECT_EQ(result, kRunRefused);
             EXPECT_EQ(p.log, (Log{"0 ReportRefusal"}));
         }
+    }
+}
+
+TEST(RunInstallationTest, ChangedOrMissingPackageIsNeverStarted) {
+    const std::pair<int, const char*> cases[] = {{1, "0 ReportChanged"}, {2, "0 ReportMissing"}};
+    for (const auto& c : cases) {
+        FakePlatform p;
+        p.packageCheck = c.first;
+        EXPECT_EQ(RunInstallation(12, kAppDir, p), kRunFilesChanged);
+        EXPECT_EQ(p.log, (Log{kCheck, c.second}));
     }
 }
 
@@ -199,6 +218,7 @@ TEST(RunInstallationTest, StartFailureReportsErrorAndEnds) {
         p.startError = error;
         EXPECT_EQ(RunInstallation(12, kAppDir, p), kRunStartFailed);
         EXPECT_EQ(p.log, (Log{
+                             kCheck,
                              "0 StartPackage",
                              "0 ReportStartFailure C:\\setup\\data\\Skylark48.exe " + std::to_string(error),
                          }));

@@ -39,6 +39,11 @@ uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform&
     }
 
     const std::string packagePath = PackagePath(appDir);
+    bool missing = false;
+    if (!platform.CheckPackage(packagePath, &missing)) {
+        platform.ReportChangedPackage(missing);
+        return kRunFilesChanged;
+    }
     unsigned long error = 0;
     if (!platform.StartPackage(packagePath, PackageCommandLine(packagePath), &error)) {
         platform.ReportStartFailure(error);

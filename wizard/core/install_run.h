@@ -24,6 +24,7 @@ enum class ProcessState { NotRunning, Running, NoProcessList };
 constexpr uint32_t kRunCompleted = 0;
 constexpr uint32_t kRunRefused = 1;
 constexpr uint32_t kRunStartFailed = 2;
+constexpr uint32_t kRunFilesChanged = 5;  // the package is not the one released
 
 // What the run needs from Windows. Called on the worker thread; the timer and wizard calls are
 // expected to reach the dialog's thread in the order they are made.
@@ -31,6 +32,10 @@ class InstallPlatform {
 public:
     virtual ~InstallPlatform() = default;
 
+    // Right before the start. A released program checks the package against its pin and from then
+    // on holds it, so that nobody can write, replace or delete it until StartPackage has run. False
+    // (with *missing when there is no such file) when the package must not be started.
+    virtual bool CheckPackage(const std::string& packagePath, bool* missing) = 0;
     // Starts the package without waiting for it and keeps no handle. commandLine is a copy that
     // the process start may write into. On failure, *error holds the system's error code.
     virtual bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) = 0;
@@ -44,6 +49,8 @@ public:
     // kRunRefused or kRunStartFailed. Returns at once: the message is the wizard's, not the run's.
     virtual void ReportRefusal() = 0;
     virtual void ReportStartFailure(unsigned long error) = 0;
+    // The package is missing or is not the one released: the wizard ends with kRunFilesChanged.
+    virtual void ReportChangedPackage(bool missing) = 0;
 };
 
 std::string PackagePath(const std::string& appDir);
@@ -51,7 +58,8 @@ std::string PackagePath(const std::string& appDir);
 std::string PackageCommandLine(const std::string& packagePath);
 
 // The installation run: refuse an unsupported system, start the package, wait for its process to
-// come and go, then let the wizard finish. Returns kRunCompleted, kRunRefused or kRunStartFailed.
+// come and go, then let the wizard finish. Returns kRunCompleted, kRunRefused, kRunFilesChanged or
+// kRunStartFailed.
 uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform& platform);
 
 // One entry of a process list walk; returns true to stop the walk.
