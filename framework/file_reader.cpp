@@ -18,9 +18,19 @@ FileReadResult ReadWholeFile(const std::string& path) {
     const CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return Failure(::GetLastError());
+    return ReadWholeFile(file.Get());
+}
 
+bool OpenHeldForReading(const std::string& path, CHandle& file, DWORD& error) {
+    file.Attach(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    error = file ? ERROR_SUCCESS : ::GetLastError();
+    return static_cast<bool>(file);
+}
+
+FileReadResult ReadWholeFile(HANDLE file) {
     DWORD high = 0;
-    const DWORD low = ::GetFileSize(file.Get(), &high);
+    const DWORD low = ::GetFileSize(file, &high);
     if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return Failure(::GetLastError());
     if (high != 0 || low > kMaxFileSize) return Failure(ERROR_FILE_TOO_LARGE);
 
@@ -29,7 +39,7 @@ FileReadResult ReadWholeFile(const std::string& path) {
     DWORD done = 0;
     while (done < low) {
         DWORD got = 0;
-        if (!::ReadFile(file.Get(), &result.bytes[done], low - done, &got, nullptr)) return Failure(::GetLastError());
+        if (!::ReadFile(file, &result.bytes[done], low - done, &got, nullptr)) return Failure(::GetLastError());
         if (got == 0) break;  // the file shrank while we read it: keep what is there
         done += got;
     }

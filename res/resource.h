@@ -4,6 +4,8 @@
 // Dialog template and icon
 #define IDD_SETUP_DIALOG 102
 #define IDR_MAINFRAME    128
+// The release's pins (RCDATA), only in a released program
+#define IDR_RELEASE_PINS 200
 
 // Controls of the wizard dialog
 #include "control_ids.h"

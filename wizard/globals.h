@@ -20,3 +20,7 @@ extern const UINT kFinishFallbackMs;
 // True only in the test build, when its test asks for it: the installation worker's start then
 // fails, as it would for want of memory.
 bool WorkerStartMustFail();
+// Called by the worker once a released program holds the checked package, right before it starts
+// it. Nothing in the shipped build; in the test build, when its test asks for it, the worker says so
+// and waits for the test's word (or 60 s), so that the test can try to change the held package.
+void PackageHeldForTest();

@@ -4,6 +4,7 @@
 #include "install_run.h"
 #include "kernel_handles.h"
 #include "os_version.h"
+#include "released_files.h"
 #include "resource.h"
 #include "worker_thread.h"
 
@@ -27,6 +28,17 @@ bool WalkProcesses(const core::ProcessVisitor& visit) {
 
 class Win32InstallPlatform : public core::InstallPlatform {
 public:
+    bool CheckPackage(const std::string& packagePath, bool* missing) override {
+        // Read from the resource here rather than shared with the dialog: the worker may outlive it.
+        const core::ReleasePins pins = LoadReleasePins();
+        if (!pins.pinned) return true;
+        const PinCheck check = CheckAgainstPin(pins, core::kPackageFileName, packagePath, m_heldPackage, nullptr);
+        *missing = check == PinCheck::Missing;
+        if (check != PinCheck::Matches) return false;
+        PackageHeldForTest();
+        return true;
+    }
+
     bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) override {
         std::vector<char> writable(commandLine.begin(), commandLine.end());
         writable.push_back('\0');
@@ -37,8 +49,11 @@ public:
                               CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
                               &process)) {
             *error = ::GetLastError();
+            m_heldPackage.Close();
             return false;
         }
+        // Started: the system has the image open and mapped; what it runs is what was checked.
+        m_heldPackage.Close();
         // The package is followed by name in the process list, not through these handles.
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
@@ -61,6 +76,13 @@ public:
     void ReportStartFailure(unsigned long error) override {
         ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunStartFailed, static_cast<LPARAM>(error));
     }
+    void ReportChangedPackage(bool missing) override {
+        ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunFilesChanged, missing ? ERROR_FILE_NOT_FOUND : 0);
+    }
+
+private:
+    // From the check until the start: nobody may write, replace or delete the package meanwhile.
+    CHandle m_heldPackage;
 };
 
 bool QueryWindowsVersion(unsigned structSize, core::OsVersion& out) {

@@ -1,6 +1,7 @@
 #include "run_failure.h"
 
 #include "install_run.h"
+#include "release_pins.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ std::string SystemErrorText(DWORD error, const std::string& subject) {
 
 RunFailureMessage RunFailureMessageFor(uint32_t exitCode, DWORD error, const std::string& packagePath) {
     if (exitCode == core::kRunRefused) return {"Driver not support Current OS type!", MB_OK};
+    if (exitCode == core::kRunFilesChanged)
+        return {core::ChangedFilesMessage({{packagePath, error == ERROR_FILE_NOT_FOUND}}), MB_OK | MB_ICONSTOP};
     return {
         "The driver package could not be started:\r\n" + packagePath + "\r\n\r\n" + SystemErrorText(error, packagePath),
         MB_OK | MB_ICONSTOP};

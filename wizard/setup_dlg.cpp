@@ -12,6 +12,7 @@
 #include "ole_picture.h"
 #include "page_table.h"
 #include "progress_cycle.h"
+#include "release_pins.h"
 #include "resource.h"
 #include "run_failure.h"
 #include "timer_ids.h"
@@ -86,6 +87,13 @@ BOOL CSetupDlg::OnInitDialog() {
     }
     g_strAppDir = folder.narrow;
 
+    // A released program shows and runs only the files its vendor released.
+    std::vector<core::ChangedFile> changed;
+    if (!m_dataFiles.CheckAtStart(g_strAppDir + core::kDataFolder, changed)) {
+        AfxMessageBox(core::ChangedFilesMessage(changed), MB_OK | MB_ICONSTOP);
+        return EndBeforeFirstPage(static_cast<int>(core::kRunFilesChanged));
+    }
+
     ::ShowWindow(GetDlgItem(IDOK), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
     SetWindowText("Wi-FiSkylark.exe");
@@ -125,7 +133,8 @@ void CSetupDlg::PrepareLaterPages() {
     // The rich edit is never shown, but keeps the licence text as the licence box does.
     m_richLicense.SetWindowText(m_strLicense);
     // The animation runs from now on, shown or hidden; only the Installing page shows it.
-    if (m_picAnimation.LoadFromFile(g_strAppDir + "data\\zv_reset_animation.gif")) m_picAnimation.Show();
+    const FileReadResult animation = m_dataFiles.Read(core::kAnimationFileName);
+    if (animation.ok && m_picAnimation.LoadFromBytes(animation.bytes)) m_picAnimation.Show();
     m_picAnimation.ShowWindow(SW_HIDE);
 }
 
@@ -138,8 +147,8 @@ BOOL CSetupDlg::EndBeforeFirstPage(int exitCode) {
 }
 
 bool CSetupDlg::LoadLicenceText() {
-    const std::string path = g_strAppDir + "data\\License.txt";
-    const FileReadResult file = ReadWholeFile(path);
+    const std::string path = g_strAppDir + core::kDataFolder + core::kLicenceFileName;
+    const FileReadResult file = m_dataFiles.Read(core::kLicenceFileName);
     if (!file.ok) {
         AfxMessageBox("The licence text could not be read from\r\n" + path + "\r\n\r\nSet-up cannot continue.",
                       MB_OK | MB_ICONSTOP);
@@ -376,8 +385,8 @@ void CSetupDlg::OnPaint() {
 
 BOOL CSetupDlg::OnEraseBkgnd(HDC dc) {
     // Read and decoded afresh at every erase: the picture lives only for this call.
-    const std::string path = g_strAppDir + "data\\" + g_strBkImage;
-    const FileReadResult file = ReadWholeFile(path);
+    const std::string path = g_strAppDir + core::kDataFolder + g_strBkImage;
+    const FileReadResult file = m_dataFiles.Read(g_strBkImage);
     if (!file.ok) {
         if (!m_backgroundFailureReported) {
             // Set first: the message box repaints the window, and with it comes another erase.

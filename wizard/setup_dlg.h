@@ -6,6 +6,7 @@
 #include "edit_ex.h"
 #include "gdi.h"
 #include "picture_ex.h"
+#include "released_files.h"
 #include "rich_edit_gs.h"
 
 #include <cstdint>
@@ -76,6 +77,7 @@ private:
     CFont m_fontLicense;
     CPictureEx m_picAnimation;
     CRichEditCtrlGS m_richLicense;
+    CDataFiles m_dataFiles;
 
     // The background picture's absence is reported once; every erase would report it again.
     bool m_backgroundFailureReported = false;

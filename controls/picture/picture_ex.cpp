@@ -1,12 +1,14 @@
 #include "picture_ex.h"
 
 #include "com_scope.h"
+#include "file_reader.h"
 #include "gdi_canvas.h"
 #include "global_memory.h"
 #include "ole_picture.h"
 
 #include <olectl.h>
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -16,17 +18,6 @@ const int kHimetricPerInch = 2540;
 
 // Frame streams back IStreams that free them, so each is a global block of its own.
 uint8_t* AllocFixedBlock(void*, size_t size) { return static_cast<uint8_t*>(::GlobalAlloc(GMEM_FIXED, size)); }
-
-bool ReadExactly(HANDLE file, void* buffer, DWORD length) {
-    auto* out = static_cast<uint8_t*>(buffer);
-    DWORD done = 0;
-    while (done < length) {
-        DWORD got = 0;
-        if (!::ReadFile(file, out + done, length - done, &got, nullptr) || got == 0) return false;
-        done += got;
-    }
-    return true;
-}
 
 class EventStopSignal : public core::StopSignal {
 public:
@@ -46,23 +37,21 @@ CPictureEx::CPictureEx() : m_stopEvent(::CreateEventA(nullptr, TRUE, FALSE, null
 CPictureEx::~CPictureEx() { Reset(); }
 
 bool CPictureEx::LoadFromFile(const std::string& path) {
-    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD high = 0;
-    const DWORD length = ::GetFileSize(file.Get(), &high);
-    if ((length == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) || high != 0) return false;
-    // A zero-byte movable block cannot be locked.
-    if (length == 0) return false;
+    const FileReadResult file = ReadWholeFile(path);
+    return file.ok && LoadFromBytes(file.bytes);
+}
 
+bool CPictureEx::LoadFromBytes(const std::string& bytes) {
+    // A zero-byte movable block cannot be locked.
+    if (bytes.empty() || static_cast<uint64_t>(bytes.size()) > 0xFFFFFFFFu) return false;
+    const DWORD length = static_cast<DWORD>(bytes.size());
     CGlobalMemory block(GMEM_MOVEABLE | GMEM_NODISCARD, length);
     if (!block) return false;
-    CGlobalLock bytes(block.Get());
-    if (!bytes.Get()) return false;
-    const bool read = ReadExactly(file.Get(), bytes.Get(), length);
-    bytes.Unlock();
-    file.Close();
-    if (!read) return false;
+    {
+        CGlobalLock copy(block.Get());
+        if (!copy.Get()) return false;
+        std::memcpy(copy.Get(), bytes.data(), length);
+    }
     return LoadFromMemory(block.Get(), length);
 }
 

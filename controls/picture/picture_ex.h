@@ -25,9 +25,11 @@ public:
     CPictureEx();
     ~CPictureEx() override;
 
-    // Reads the file into one movable global block and loads it. A file that cannot be opened or
-    // read, or is empty, fails and leaves what the control showed before untouched.
+    // Reads the file and loads it. A file that cannot be opened or read, or is empty, fails and
+    // leaves what the control showed before untouched.
     bool LoadFromFile(const std::string& path);
+    // Copies the bytes of a picture file into one movable global block and loads it, as above.
+    bool LoadFromBytes(const std::string& bytes);
     // Loads the picture in `block` (movable, the caller's: locked during the call, neither freed
     // nor kept). True when a picture was loaded and the canvas exists; the window then has the
     // picture's size. Whatever was loaded before is released first.

@@ -28,7 +28,7 @@ uint32_t SearchPackageProcess(InstallPlatform& platform) {
 
 }  // namespace
 
-std::string PackagePath(const std::string& appDir) { return appDir + kPackageFolder + kPackageFileName; }
+std::string PackagePath(const std::string& appDir) { return appDir + kDataFolder + kPackageFileName; }
 
 std::string PackageCommandLine(const std::string& packagePath) { return "\"" + packagePath + "\" /s"; }
 

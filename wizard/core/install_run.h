@@ -7,7 +7,7 @@
 namespace core {
 
 constexpr const char* kPackageFileName = "Skylark48.exe";
-constexpr const char* kPackageFolder = "data\\";
+constexpr const char* kDataFolder = "data\\";
 
 constexpr int kSearchAttempts = 20;
 constexpr unsigned kSearchPauseMs = 500;

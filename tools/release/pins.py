@@ -1,0 +1,50 @@
+#!/usr/bin/python3
+"""The release's pins: the SHA-256 of each data file the wizard uses, in sha256sum's format, for
+the program's pins resource (res/setup.rc). A program built with them uses a data file only when
+it matches its pin. Also run by the build, for the tests' released program:
+
+    pins.py DATA_DIR OUT_FILE [--package PATH]
+
+--package: the package's file, where it is not DATA_DIR/Skylark48.exe. OUT_FILE is written only
+when its text changes, so that an unchanged release does not build the program again."""
+
+import argparse
+import os
+import sys
+
+import archive
+import data_check
+
+PINNED_FILES = ([data_check.LICENCE] + [name for name, _ in data_check.BACKGROUNDS]
+                + [data_check.ANIMATION, data_check.PACKAGE])
+
+
+def pins_text(data_dir, package=None):
+    lines = []
+    for name in PINNED_FILES:
+        path = package if name == data_check.PACKAGE and package else os.path.join(data_dir, name)
+        lines.append("%s  %s\n" % (archive.sha256_of(path), name))
+    return "".join(lines)
+
+
+def write_if_changed(path, text):
+    if os.path.isfile(path):
+        with open(path, newline="") as f:
+            if f.read() == text:
+                return
+    with open(path, "w", newline="\n") as out:
+        out.write(text)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(prog="pins", description=__doc__.split("\n")[0])
+    parser.add_argument("data_dir")
+    parser.add_argument("out_file")
+    parser.add_argument("--package")
+    args = parser.parse_args(argv)
+    write_if_changed(args.out_file, pins_text(args.data_dir, args.package))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
