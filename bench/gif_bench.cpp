@@ -1,12 +1,16 @@
 // The load path of an animated GIF (start, count, cut every frame) on a large file made at run
 // time with giflib, against a plain memcpy of the same bytes and against giflib's DGifSlurp.
+// Beside them, the release check's SHA-256 (a released program hashes its data files, the package
+// among them, before use) against Debian's sha256sum over the same bytes in a file.
 // Run: bench_gif [--benchmark_filter=...]; compare the bytes_per_second columns.
 #include "gif_support.h"
 #include "gif_walker.h"
+#include "sha256.h"
 
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -165,6 +169,30 @@ void BM_GiflibSlurp(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(gif.size()));
 }
 BENCHMARK(BM_GiflibSlurp)->Unit(benchmark::kMicrosecond);
+
+void BM_Sha256(benchmark::State& state) {
+    const auto& gif = Animation();
+    for (auto _ : state) benchmark::DoNotOptimize(Sha256Of(gif.data(), gif.size()));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(gif.size()));
+}
+BENCHMARK(BM_Sha256)->Unit(benchmark::kMicrosecond);
+
+// The whole command, its start included, as a release check would run it over a file.
+void BM_Sha256sumCommand(benchmark::State& state) {
+    const auto& gif = Animation();
+    char path[] = "/tmp/skylark-bench-XXXXXX";
+    const int fd = mkstemp(path);
+    FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (!file || std::fwrite(gif.data(), 1, gif.size(), file) != gif.size()) state.SkipWithError("no file");
+    if (file) std::fclose(file);
+    const std::string command = std::string("sha256sum ") + path + " >/dev/null";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) state.SkipWithError("sha256sum failed");
+    }
+    std::remove(path);
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(gif.size()));
+}
+BENCHMARK(BM_Sha256sumCommand)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 

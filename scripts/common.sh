@@ -40,7 +40,8 @@ build_shipped() {
     wine32_usable && tests=ON
   fi
   quietly configure-win32 configure_windows "$build/win32" mingw-i686.cmake \
-    -DSKYLARK_DIST_DIR="$build/dist" -DSKYLARK_WINDOWS_TESTS=$tests
+    -DSKYLARK_DIST_DIR="$build/dist" -DSKYLARK_WINDOWS_TESTS=$tests \
+    -DSKYLARK_NATIVE_GIF_FRAMES="$build/native/tools/gif-frames/gif-frames"
   quietly build-win32 cmake --build "$build/win32" -j$jobs
 }
 

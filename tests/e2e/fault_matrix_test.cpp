@@ -355,12 +355,17 @@ void ReportRow(const std::string& label, const Outcome& outcome, const std::stri
 class FaultMatrix : public ::testing::Test {
 protected:
     // One case: a fresh copy of dist (with options), the user's run through it, the checks, a row.
-    void RunCase(const std::string& label, const std::string& dist, const DistCopyOptions& options,
-                 const Expected& expected, const char* standInSeconds = kQuickRun, const Environment& env = {}) {
+    // Returns how many times the package started, or a program from data\ ran (what was still
+    // running at the end, the stand-in aside, never wrote a record).
+    size_t RunCase(const std::string& label, const std::string& dist, const DistCopyOptions& options,
+                   const Expected& expected, const char* standInSeconds = kQuickRun, const Environment& env = {}) {
         auto copy = std::make_unique<DistCopy>(dist, options);
-        ASSERT_TRUE(copy->Ok()) << copy->Error();
-        Check(label, *copy, copy->AppDir(), expected, standInSeconds, 1, "", env);
+        EXPECT_TRUE(copy->Ok()) << copy->Error();
+        if (!copy->Ok()) return 0;
+        return Check(label, *copy, copy->AppDir(), expected, standInSeconds, 1, "", env) + m_leftRunning;
     }
+
+    int m_leftRunning = 0;  // programs under data\ that the last case's end found still running
 
     // Starts `copies` wizards at once from appDir (by its Unicode path wideExe, if given) and
     // checks each of them; returns the number of package starts.
@@ -383,7 +388,7 @@ protected:
         }
         RunAll(running);
         // A package still running is no change the wizard made; it is ended before the folder is read.
-        TerminateProcessesUnder(appDir + "data\\");
+        m_leftRunning = TerminateProcessesUnder(appDir + "data\\");
         const auto after = ListTree(appDir);
 
         // Every start of the package, from any copy, has the quoted command line.
@@ -503,6 +508,48 @@ TEST_F(FaultMatrix, AnimationCutOffMidFrame) {
     DistCopyOptions options;
     options.replaceFiles = {{"data\\zv_reset_animation.gif", cut}};
     RunCase("zv_reset_animation.gif cut off in its second frame", ShippedDist(), options, Completes());
+}
+
+// The released program (the test build pinned to its own folder) uses only the files released:
+// anything else is refused with one message naming it, exit code 5, and the package never starts.
+TEST_F(FaultMatrix, ReleasedFolderRefusesEveryChangedFile) {
+    EXPECT_EQ(RunCase("released folder, as released", PinnedTestDist(), {}, Completes()), 1u);
+
+    std::string package, wizard, licence, picture;
+    ASSERT_TRUE(ReadWholeFile(PinnedTestDist() + "\\data\\Skylark48.exe", package));
+    ASSERT_TRUE(ReadWholeFile(PinnedTestDist() + "\\Wi-FiSkylark.exe", wizard));
+    ASSERT_TRUE(ReadWholeFile(PinnedTestDist() + "\\data\\License.txt", licence));
+    ASSERT_TRUE(ReadWholeFile(PinnedTestDist() + "\\data\\main125DPI.jpg", picture));
+    std::string changedPackage = package;
+    changedPackage[changedPackage.size() / 2] ^= 1;
+    // The smallest GIF there is: one white pixel.
+    const std::string otherGif("GIF89a\x01\0\x01\0\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 35);
+
+    struct Damage {
+        const char* label;
+        const char* file;
+        bool removed;
+        std::string replacement;
+    };
+    const Damage damages[] = {
+        {"one byte of the package changed", "data\\Skylark48.exe", false, changedPackage},
+        {"package swapped for another program", "data\\Skylark48.exe", false, wizard},
+        {"package missing", "data\\Skylark48.exe", true, ""},
+        {"licence with one more line", "data\\License.txt", false, licence + "One more line.\r\n"},
+        {"main96DPI.jpg swapped for another picture", "data\\main96DPI.jpg", false, picture},
+        {"animation swapped for another GIF", "data\\zv_reset_animation.gif", false, otherGif},
+        {"main150DPI.jpg missing (not even read at 96 DPI)", "data\\main150DPI.jpg", true, ""},
+    };
+    for (const Damage& damage : damages) {
+        DistCopyOptions options;
+        if (damage.removed)
+            options.removeFiles = {damage.file};
+        else
+            options.replaceFiles = {{damage.file, damage.replacement}};
+        const size_t ran = RunCase(std::string("released folder: ") + damage.label, PinnedTestDist(), options,
+                                   FailsNaming(5, damage.file));
+        EXPECT_EQ(ran, 0u) << damage.label << ": the package started";
+    }
 }
 
 TEST_F(FaultMatrix, PackageThatExitsAtOnce) { RunCase("package exits at once", ShippedDist(), {}, Completes(), "0"); }

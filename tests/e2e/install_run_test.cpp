@@ -220,6 +220,38 @@ TEST_F(InstallRunTest, PackageThatCannotStartIsNamedAndEndsWithTwo) {
     }
 }
 
+// A released program holds the package it checked until it has started it: meanwhile nobody can
+// write, delete or rename it (the test build pauses while it holds it, when told to).
+TEST_F(InstallRunTest, ReleasedPackageIsHeldFromItsCheckUntilItStarts) {
+    const std::string events = "skylark-hold-" + std::to_string(GetCurrentProcessId());
+    const HANDLE held = CreateEventA(nullptr, TRUE, FALSE, (events + "-held").c_str());
+    const HANDLE go = CreateEventA(nullptr, TRUE, FALSE, (events + "-go").c_str());
+    ASSERT_TRUE(held && go) << LastErrorText();
+    ASSERT_NO_FATAL_FAILURE(MakeCopy(PinnedTestDist(), {}));
+    ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
+                                {{"SKYLARK_STANDIN_SECONDS", kShortRun},
+                                 {"SKYLARK_STANDIN_RECORD", m_record},
+                                 {"SKYLARK_TEST_HOLD_EVENTS", events}}))
+        << LastErrorText();
+    ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
+    ASSERT_NO_FATAL_FAILURE(Accept());
+    ASSERT_EQ(WaitForSingleObject(held, kWaitMs), WAIT_OBJECT_0) << "the package was never held";
+
+    const HANDLE writer = CreateFileA(PackagePath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "opened for writing while held";
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    EXPECT_FALSE(DeleteFileA(PackagePath().c_str())) << "deleted while held";
+    EXPECT_FALSE(MoveFileA(PackagePath().c_str(), (PackagePath() + ".old").c_str())) << "renamed while held";
+    EXPECT_TRUE(FileExists(PackagePath()));
+
+    SetEvent(go);
+    EXPECT_EQ(FileTextOnceALineIsWritten(m_record), ExpectedCommandLine()) << "the held package did not start";
+    EXPECT_TRUE(FinishShowsWithin(kWaitMs));
+    CloseHandle(held);
+    CloseHandle(go);
+}
+
 TEST_F(InstallRunTest, FolderWithSpacesNeverRunsAProgramAtItsPrefix) {
     DistCopyOptions options;
     options.folderName = "dir with space";

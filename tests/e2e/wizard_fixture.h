@@ -16,6 +16,8 @@ namespace e2e {
 // the test build's fallback fires within seconds.
 inline std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST); }
 inline std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
+// The test build released: pinned to the data folder beside it, as scripts/release pins a vendor's.
+inline std::string PinnedTestDist() { return WindowsPathFromUnix(SKYLARK_E2E_PINNED_TEST_DIST); }
 
 constexpr const char* kLongRun = "600";  // seconds the stand-in package runs: it outlives every test
 

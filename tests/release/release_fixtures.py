@@ -8,6 +8,7 @@ import sys
 import tempfile
 
 I386, AMD64 = 0x14C, 0x8664
+PASSWORD = "throwaway password"
 
 
 def minimal_pe(machine):
@@ -21,16 +22,18 @@ def minimal_pe(machine):
     return dos + b"PE\0\0" + coff + optional
 
 
-class Release:
-    """Runs release.py from tool_dir with a given program and gif-frames, in a work folder."""
+FAKE_BUILDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_pinned_build.py")
 
-    def __init__(self, tool_dir, gif_frames):
+
+class Release:
+    """Runs release.py from tool_dir with gif-frames and a pinned build (by default one that only
+    puts the pins behind the smallest program), in a work folder."""
+
+    def __init__(self, tool_dir, gif_frames, builder=FAKE_BUILDER):
         self.tool = os.path.join(tool_dir, "release.py")
         self.gif_frames = gif_frames
+        self.builder = builder
         self.work = tempfile.mkdtemp(prefix="skylark-release-test-")
-        self.program = os.path.join(self.work, "Wi-FiSkylark.exe")
-        with open(self.program, "wb") as f:
-            f.write(minimal_pe(I386))
 
     def cleanup(self):
         shutil.rmtree(self.work, ignore_errors=True)
@@ -47,7 +50,7 @@ class Release:
         env = dict(os.environ if env is None else env)
         env.pop("SOURCE_DATE_EPOCH", None)   # the archive's time is the commit's
         return subprocess.run(
-            [sys.executable, self.tool, data_dir, out_dir, "--program", self.program,
+            [sys.executable, self.tool, data_dir, out_dir, "--build-pinned", self.builder,
              "--gif-frames", self.gif_frames, *options],
             capture_output=True, text=True, env=env)
 
@@ -60,3 +63,22 @@ def table_rows(stdout):
         if len(parts) >= 2 and parts[1] in ("ok", "warning", "error"):
             rows[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
     return rows
+
+
+def make_certificate(work, name):
+    """A self-signed code-signing certificate (work/name.pem) and its PKCS#12 file, whose password
+    is PASSWORD. The release tool's folder must be on the path (for signing)."""
+    import signing
+    key, cert, pkcs12 = (os.path.join(work, name + ext) for ext in (".key", ".pem", ".p12"))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=%s" % name, "-addext", "extendedKeyUsage=codeSigning",
+                    "-keyout", key, "-out", cert], check=True, capture_output=True)
+    env = dict(os.environ, **{signing.PASSWORD_VARIABLE: PASSWORD})
+    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", pkcs12,
+                    "-passout", "env:" + signing.PASSWORD_VARIABLE],
+                   check=True, capture_output=True, env=env)
+    return cert, pkcs12
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")

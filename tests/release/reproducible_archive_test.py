@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Two releases of the same program and data give byte-identical archives and sums, whatever the
-files' times and modes and wherever the release is written; and the archive holds the folder.
+files' times and modes and wherever the release is written; the archive holds the folder, and its
+program the pins of the data, which the report lists.
 
     reproducible_archive_test.py TOOL_DIR GIF_FRAMES SAMPLE_DATA_DIR"""
 
@@ -14,6 +15,8 @@ import zipfile
 from release_fixtures import Release
 
 TOOL_DIR, GIF_FRAMES, SAMPLE = sys.argv[1:4]
+sys.path.insert(0, TOOL_DIR)
+import pins  # noqa: E402
 
 
 class ReproducibleArchive(unittest.TestCase):
@@ -33,14 +36,18 @@ class ReproducibleArchive(unittest.TestCase):
     def test_two_releases_are_identical(self):
         data = self.release.data_folder(SAMPLE)
         first = os.path.join(self.release.work, "first")
-        self.assertEqual(self.release.run(data, first).returncode, 0)
+        run = self.release.run(data, first)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        sums = subprocess.run(["sha256sum"] + pins.PINNED_FILES, cwd=data, capture_output=True,
+                              text=True, check=True).stdout
+        self.assertIn("".join("  " + line for line in sums.splitlines(True)), run.stdout)
+        self.assertTrue(self.read(first, "Wi-FiSkylark", "Wi-FiSkylark.exe").endswith(sums.encode()))
 
         # What must not matter: when and with which modes the inputs were written, and where to.
         for name in os.listdir(data):
             path = os.path.join(data, name)
             os.chmod(path, 0o600)
             os.utime(path, (time.time() - 86400 * 400,) * 2)
-        os.chmod(self.release.program, 0o755)
         second = os.path.join(self.release.work, "elsewhere", "second")
         run = self.release.run(data, second)
         self.assertEqual(run.returncode, 0, run.stderr)

@@ -16,26 +16,7 @@ import unittest
 TOOL_DIR, PROGRAM, WALKTHROUGH, WINE_EMULATOR = sys.argv[1:5]
 sys.path.insert(0, TOOL_DIR)
 import signing  # noqa: E402
-
-PASSWORD = "throwaway password"
-
-
-def make_certificate(work, name):
-    """A self-signed code-signing certificate (PEM) and its PKCS#12 file."""
-    key, cert, pkcs12 = (os.path.join(work, name + ext) for ext in (".key", ".pem", ".p12"))
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                    "-subj", "/CN=%s" % name, "-addext", "extendedKeyUsage=codeSigning",
-                    "-keyout", key, "-out", cert], check=True, capture_output=True)
-    env = dict(os.environ, **{signing.PASSWORD_VARIABLE: PASSWORD})
-    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", pkcs12,
-                    "-passout", "env:" + signing.PASSWORD_VARIABLE],
-                   check=True, capture_output=True, env=env)
-    return cert, pkcs12
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
+from release_fixtures import PASSWORD, make_certificate, windows_path  # noqa: E402
 
 class Signing(unittest.TestCase):
     def setUp(self):

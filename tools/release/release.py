@@ -2,11 +2,13 @@
 """From a vendor's data folder to the folder a customer gets, checked, optionally signed, with
 SHA256SUMS and a reproducible zip archive. scripts/release builds the program and runs this.
 
-    release.py DATA_DIR OUT_DIR --program EXE --gif-frames TOOL [--codepage N] [--sign]
+    release.py DATA_DIR OUT_DIR --build-pinned BUILDER --gif-frames TOOL [--codepage N] [--sign]
                [--timestamp URL]
     release.py DATA_DIR OUT_DIR --check-arguments [...]
 
-OUT_DIR gets FOLDER/ (the program and data/), FOLDER.zip and SHA256SUMS, where FOLDER is the
+Once the data folder passes its checks, the program is built with the release's pins (the SHA-256
+of each data file the wizard uses): BUILDER PINS_FILE builds it and prints its path as its last
+line. OUT_DIR gets FOLDER/ (that program and data/), FOLDER.zip and SHA256SUMS, where FOLDER is the
 program's name without .exe. Nothing is written unless every step succeeds."""
 
 import argparse
@@ -19,6 +21,7 @@ import tempfile
 import archive
 import data_check
 import licence_encoding
+import pins
 import signing
 
 EXIT_FAILED = 1
@@ -29,8 +32,8 @@ def parse_arguments(argv):
     parser = argparse.ArgumentParser(prog="release", description=__doc__.split("\n")[0])
     parser.add_argument("data_dir", metavar="DATA_DIR")
     parser.add_argument("out_dir", metavar="OUT_DIR")
-    parser.add_argument("--program",
-                        help="the built program (scripts/release builds it and gives it)")
+    parser.add_argument("--build-pinned", metavar="BUILDER",
+                        help="builds the program with a pins file (scripts/release gives it)")
     parser.add_argument("--gif-frames", help="the gif-frames tool (scripts/release gives it)")
     parser.add_argument("--codepage", type=int, default=1252,
                         help="the customers' ANSI code page, for the licence check (default 1252)")
@@ -64,7 +67,7 @@ def problem_with_arguments(args):
             return str(e)
     if args.check_arguments:
         return None
-    for option, path in (("--program", args.program), ("--gif-frames", args.gif_frames)):
+    for option, path in (("--build-pinned", args.build_pinned), ("--gif-frames", args.gif_frames)):
         if not path or not os.path.isfile(path):
             return "%s needs an existing file" % option
     return None
@@ -80,13 +83,33 @@ def archive_time():
     return int(run.stdout) if run.returncode == 0 and run.stdout.strip().isdigit() else 0
 
 
+def build_pinned(builder, data_dir, work):
+    """The program built with the pins of data_dir (the pins file in work), as a path; raises
+    OSError if the build fails."""
+    text = pins.pins_text(data_dir)
+    print("release: pins (SHA-256) recorded in the program:")
+    print("".join("  " + line for line in text.splitlines(True)), end="")
+    pins_file = os.path.join(work, "release_pins.txt")
+    pins.write_if_changed(pins_file, text)
+    run = subprocess.run([builder, pins_file], stdout=subprocess.PIPE, text=True)
+    lines = run.stdout.strip().splitlines()
+    if run.returncode != 0 or not lines or not os.path.isfile(lines[-1]):
+        raise OSError("the pinned build failed (%s, exit code %d)" % (builder, run.returncode))
+    return lines[-1]
+
+
 def make_release(args, staging):
-    name = os.path.splitext(os.path.basename(args.program))[0]
+    with tempfile.TemporaryDirectory(prefix="skylark-pins-") as work:
+        copy_release(args, staging, build_pinned(args.build_pinned, args.data_dir, work))
+
+
+def copy_release(args, staging, built):
+    name = os.path.splitext(os.path.basename(built))[0]
     folder = os.path.join(staging, name)
-    program = os.path.join(folder, os.path.basename(args.program))
+    program = os.path.join(folder, os.path.basename(built))
     # Contents only: modes and times of the vendor's files are none of the customer's business.
     shutil.copytree(args.data_dir, os.path.join(folder, "data"), copy_function=shutil.copyfile)
-    shutil.copyfile(args.program, program)
+    shutil.copyfile(built, program)
     if args.sign:
         report = signing.sign(program, args.timestamp)
         print("release: signed %s; osslsigncode verify: %s" % (
