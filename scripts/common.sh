@@ -47,6 +47,7 @@ build_shipped() {
 
 # The 64-bit build of the same sources, with its Windows tests: build/win64 (dist in build/win64/dist).
 build_win64() {
-  quietly configure-win64 configure_windows "$build/win64" mingw-x86_64.cmake -DSKYLARK_DIST_DIR="$build/win64/dist"
+  quietly configure-win64 configure_windows "$build/win64" mingw-x86_64.cmake -DSKYLARK_DIST_DIR="$build/win64/dist" \
+    -DSKYLARK_NATIVE_GIF_FRAMES="$build/native/tools/gif-frames/gif-frames"
   quietly build-win64 cmake --build "$build/win64" -j$jobs
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A real release: release.py with scripts/build-pinned, signed with a throwaway certificate. The
 program holds the data's pins as a resource, under its signature (a pin changed breaks it); the
-released folder walks under Wine through every page to Finish; a second release is identical.
+released folder walks under Wine through every page to Finish; two unsigned releases are identical
+(a signature holds its signing time).
 
     pinned_release_test.py TOOL_DIR GIF_FRAMES DATA_DIR BUILDER WALKTHROUGH WINE_EMULATOR
 DATA_DIR holds the tests' stand-in package, as the build's data folder does."""
@@ -48,15 +49,15 @@ class PinnedRelease(unittest.TestCase):
         release = Release(TOOL_DIR, GIF_FRAMES, builder=BUILDER)
         self.addCleanup(release.cleanup)
 
-        outs = [os.path.join(work, name) for name in ("first", "second")]
+        outs = [os.path.join(work, name) for name in ("first", "second", "signed")]
         for out in outs:
-            run = release.run(DATA_DIR, out, "--sign", env=env)
+            run = release.run(DATA_DIR, out, *(["--sign"] if out == outs[2] else []), env=env)
             self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         for name in ("Wi-FiSkylark.zip", "SHA256SUMS"):
             with open(os.path.join(outs[0], name), "rb") as a, open(os.path.join(outs[1], name), "rb") as b:
                 self.assertEqual(a.read(), b.read(), name)
 
-        folder = os.path.join(outs[0], "Wi-FiSkylark")
+        folder = os.path.join(outs[2], "Wi-FiSkylark")
         program = os.path.join(folder, "Wi-FiSkylark.exe")
         offset, text = pins_resource(program)
         self.assertEqual(text.decode(), pins.pins_text(DATA_DIR))
