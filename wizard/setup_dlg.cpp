@@ -384,7 +384,8 @@ void CSetupDlg::OnPaint() {
 }
 
 BOOL CSetupDlg::OnEraseBkgnd(HDC dc) {
-    // Read and decoded afresh at every erase: the picture lives only for this call.
+    // Decoded afresh at every erase (a released program decodes the copy it checked at start): the
+    // picture lives only for this call.
     const std::string path = g_strAppDir + core::kDataFolder + g_strBkImage;
     const FileReadResult file = m_dataFiles.Read(g_strBkImage);
     if (!file.ok) {
