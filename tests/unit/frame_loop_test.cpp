@@ -57,10 +57,12 @@ public:
         whole.width = m_width;
         whole.height = m_height;
         RunAnimation(FrameInfos(m_frames), whole, frameIndex, *this, *this);
+        EXPECT_FALSE(m_drawing) << "the drawing lock is still held after the run";
     }
 
     bool RenderFrame(size_t index, const CanvasRect& rect) override {
         log.push_back("render " + std::to_string(index));
+        ExpectDrawing(true);
         if (++m_renders == stopDuringRender) m_stopped = true;
         if (m_renders > 1000) {  // a loop that never waits would otherwise spin for ever
             ADD_FAILURE() << "runaway loop";
@@ -70,13 +72,18 @@ public:
         Paint(rect, m_frames.at(index).colour);
         return true;
     }
-    void Invalidate() override { log.push_back("invalidate"); }
+    void Invalidate() override {
+        log.push_back("invalidate");
+        ExpectDrawing(false);
+    }
     void FillBackground(const CanvasRect& rect) override {
         log.push_back("fill " + RectText(rect));
+        ExpectDrawing(true);
         Paint(rect, kBackground);
     }
     void SaveUnder(const CanvasRect& rect) override {
         log.push_back("save " + RectText(rect));
+        ExpectDrawing(true);
         if (saveFails) return;
         m_saved.clear();
         for (int32_t y = 0; y < rect.height; ++y)
@@ -85,16 +92,28 @@ public:
     }
     void RestoreSaved(const CanvasRect& rect) override {
         log.push_back("restore " + RectText(rect));
+        ExpectDrawing(true);
         ASSERT_TRUE(m_hasSaved);
         for (int32_t y = 0; y < rect.height; ++y) grid.at(rect.top + y).replace(rect.left, rect.width, m_saved.at(y));
         m_hasSaved = false;
         afterRestore = grid;
     }
     bool HasSaved() const override { return m_hasSaved; }
+    void BeginDrawing() override {
+        if (logLocks) log.push_back("lock");
+        ExpectDrawing(false);
+        m_drawing = true;
+    }
+    void EndDrawing() override {
+        if (logLocks) log.push_back("unlock");
+        ExpectDrawing(true);
+        m_drawing = false;
+    }
 
     bool StopRequested() const override { return m_stopped || now >= stopAt; }
     void Wait(unsigned ms) override {
         log.push_back("wait " + std::to_string(ms));
+        ExpectDrawing(false);
         shown.push_back(grid);
         if (++m_waits == stopDuringWait) stopAt = now;
         if (StopRequested()) return;
@@ -112,8 +131,13 @@ public:
     int stopDuringWait = 0;
     std::vector<bool> failingRender;
     bool saveFails = false;
+    bool logLocks = false;
 
 private:
+    // Drawing happens under the lock; a wait, a repaint request and a second lock never do.
+    void ExpectDrawing(bool held) const {
+        EXPECT_EQ(m_drawing, held) << "at \"" << log.back() << "\"";
+    }
     void Paint(const CanvasRect& rect, char colour) {
         for (int32_t y = 0; y < rect.height; ++y)
             grid.at(rect.top + y).replace(rect.left, rect.width, rect.width, colour);
@@ -127,6 +151,7 @@ private:
     int m_waits = 0;
     Grid m_saved;
     bool m_hasSaved = false;
+    bool m_drawing = false;
 };
 
 TEST(FrameWaitMs, MapsGifDelaysToMilliseconds) {
@@ -302,6 +327,21 @@ TEST(RunAnimation, ARunAfterAStopFinishesTheDisposalAndRedrawsTheSameFrame) {
             EXPECT_EQ(rig.afterRestore, beneath);
         }
     }
+}
+
+// A paint takes the lock too: between a disposal and the next frame's drawing it never gets it.
+TEST(RunAnimation, TheLockHoldsFromEachDisposalToTheEndOfTheNextDrawing) {
+    Rig rig(2, 1, {{0, 0, 1, 1, 10, 2, 'A'}, {1, 0, 1, 1, 10, 3, 'B'}});
+    rig.logLocks = true;
+    rig.stopDuringWait = 3;
+    uint32_t frameIndex = 0;
+    rig.Run(frameIndex);
+    const std::vector<std::string> expected = {
+        "lock",   "fill 0,0,1,1", "render 0", "unlock",       "invalidate", "wait 100", "lock",
+        "fill 0,0,1,1", "save 1,0,1,1", "render 1", "unlock", "invalidate", "wait 100", "lock",
+        "restore 1,0,1,1", "fill 0,0,2,1", "render 0", "unlock", "invalidate", "wait 100",
+    };
+    EXPECT_EQ(rig.log, expected);
 }
 
 TEST(RunAnimation, AnIndexPastTheFramesStartsAtTheFirst) {
