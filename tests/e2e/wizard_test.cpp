@@ -340,5 +340,13 @@ TEST_F(WizardTest, MissingLicenceIsNamedAndEndsWithThree) {
     }
 }
 
+// An exception out of start-up (the test build's switch throws one): exit code 6, which is none of
+// the codes the program gives itself.
+TEST_F(WizardTest, StartUpThatThrowsEndsWithSix) {
+    ASSERT_NO_FATAL_FAILURE(MakeCopy(TestDist(), {}));
+    ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "", {{"SKYLARK_TEST_FAIL_START", "1"}})) << LastErrorText();
+    EXPECT_EQ(ExpectExit(*m_wizard), 6u);
+}
+
 }  // namespace
 }  // namespace e2e
