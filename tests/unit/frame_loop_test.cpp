@@ -61,8 +61,7 @@ public:
     }
 
     bool RenderFrame(size_t index, const CanvasRect& rect) override {
-        log.push_back("render " + std::to_string(index));
-        ExpectDrawing(true);
+        Note("render " + std::to_string(index), true);
         if (++m_renders == stopDuringRender) m_stopped = true;
         if (m_renders > 1000) {  // a loop that never waits would otherwise spin for ever
             ADD_FAILURE() << "runaway loop";
@@ -72,18 +71,13 @@ public:
         Paint(rect, m_frames.at(index).colour);
         return true;
     }
-    void Invalidate() override {
-        log.push_back("invalidate");
-        ExpectDrawing(false);
-    }
+    void Invalidate() override { Note("invalidate", false); }
     void FillBackground(const CanvasRect& rect) override {
-        log.push_back("fill " + RectText(rect));
-        ExpectDrawing(true);
+        Note("fill " + RectText(rect), true);
         Paint(rect, kBackground);
     }
     void SaveUnder(const CanvasRect& rect) override {
-        log.push_back("save " + RectText(rect));
-        ExpectDrawing(true);
+        Note("save " + RectText(rect), true);
         if (saveFails) return;
         m_saved.clear();
         for (int32_t y = 0; y < rect.height; ++y)
@@ -91,29 +85,19 @@ public:
         m_hasSaved = true;
     }
     void RestoreSaved(const CanvasRect& rect) override {
-        log.push_back("restore " + RectText(rect));
-        ExpectDrawing(true);
+        Note("restore " + RectText(rect), true);
         ASSERT_TRUE(m_hasSaved);
         for (int32_t y = 0; y < rect.height; ++y) grid.at(rect.top + y).replace(rect.left, rect.width, m_saved.at(y));
         m_hasSaved = false;
         afterRestore = grid;
     }
     bool HasSaved() const override { return m_hasSaved; }
-    void BeginDrawing() override {
-        if (logLocks) log.push_back("lock");
-        ExpectDrawing(false);
-        m_drawing = true;
-    }
-    void EndDrawing() override {
-        if (logLocks) log.push_back("unlock");
-        ExpectDrawing(true);
-        m_drawing = false;
-    }
+    void BeginDrawing() override { m_drawing = Note("lock", false, logLocks); }
+    void EndDrawing() override { m_drawing = !Note("unlock", true, logLocks); }
 
     bool StopRequested() const override { return m_stopped || now >= stopAt; }
     void Wait(unsigned ms) override {
-        log.push_back("wait " + std::to_string(ms));
-        ExpectDrawing(false);
+        Note("wait " + std::to_string(ms), false);
         shown.push_back(grid);
         if (++m_waits == stopDuringWait) stopAt = now;
         if (StopRequested()) return;
@@ -134,9 +118,12 @@ public:
     bool logLocks = false;
 
 private:
-    // Drawing happens under the lock; a wait, a repaint request and a second lock never do.
-    void ExpectDrawing(bool held) const {
-        EXPECT_EQ(m_drawing, held) << "at \"" << log.back() << "\"";
+    // Logs what the loop did (locks only when asked) and checks that drawing happens under the
+    // lock, and a wait, a repaint request or a second lock never does. Returns true, for the lock.
+    bool Note(const std::string& entry, bool underLock, bool logged = true) {
+        if (logged) log.push_back(entry);
+        EXPECT_EQ(m_drawing, underLock) << "at \"" << entry << "\"";
+        return true;
     }
     void Paint(const CanvasRect& rect, char colour) {
         for (int32_t y = 0; y < rect.height; ++y)
@@ -337,9 +324,10 @@ TEST(RunAnimation, TheLockHoldsFromEachDisposalToTheEndOfTheNextDrawing) {
     uint32_t frameIndex = 0;
     rig.Run(frameIndex);
     const std::vector<std::string> expected = {
-        "lock",   "fill 0,0,1,1", "render 0", "unlock",       "invalidate", "wait 100", "lock",
-        "fill 0,0,1,1", "save 1,0,1,1", "render 1", "unlock", "invalidate", "wait 100", "lock",
-        "restore 1,0,1,1", "fill 0,0,2,1", "render 0", "unlock", "invalidate", "wait 100",
+        "lock",         "fill 0,0,1,1", "render 0",     "unlock",       "invalidate",
+        "wait 100",     "lock",         "fill 0,0,1,1", "save 1,0,1,1", "render 1",
+        "unlock",       "invalidate",   "wait 100",     "lock",         "restore 1,0,1,1",
+        "fill 0,0,2,1", "render 0",     "unlock",       "invalidate",   "wait 100",
     };
     EXPECT_EQ(rig.log, expected);
 }

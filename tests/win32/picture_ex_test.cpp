@@ -35,9 +35,9 @@ struct SolidFrame {
 // A GIF89a of solid rectangles: the four-colour global table, a looping application extension,
 // then per frame a graphic control extension (disposal 1) and an image.
 Bytes SolidGif(uint16_t width, uint16_t height, const std::vector<SolidFrame>& frames) {
-    support::GifBuilder gif(0x81, width, height);
-    for (size_t i = 0; i < 4; ++i)
-        gif.GlobalColour(i, GetRValue(kPalette[i]), GetGValue(kPalette[i]), GetBValue(kPalette[i]));
+    Bytes colours;
+    for (COLORREF c : kPalette) colours.insert(colours.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    support::GifBuilder gif(0x81, width, height, colours);
     gif.Looping();
     for (const SolidFrame& f : frames) {
         gif.Control(f.delay, 0x04);
@@ -162,7 +162,13 @@ TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture) {
     };
     const Case cases[] = {
         // 2540 x 1270 HIMETRIC, made by `convert -size 96x48 xc:red -density 96 -units PixelsPerInch`
-        {"jpeg", support::WindowsPathFromUnix(SKYLARK_PICTURE_TEST_DATA "/red-96x48-96dpi.jpg"), {}, {96, 48}, {48, 24}, kPalette[kRed], false},
+        {"jpeg",
+         support::WindowsPathFromUnix(SKYLARK_PICTURE_TEST_DATA "/red-96x48-96dpi.jpg"),
+         {},
+         {96, 48},
+         {48, 24},
+         kPalette[kRed],
+         false},
         // One image smaller than the screen: the canvas keeps the logical screen size.
         {"one-block gif", "", SolidGif(40, 30, {{5, 5, 10, 8, kBlue, 0}}), {40, 30}, {10, 9}, kPalette[kBlue], false},
         {"three-frame gif",
