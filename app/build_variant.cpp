@@ -1,9 +1,12 @@
 // What the shipped build and the test build differ in, and nothing else: the test build has a Finish
-// fallback short enough for a test to wait for, a switch that makes the installation worker's start fail,
-// and one that pauses a released program's worker while it holds the checked package.
+// fallback short enough for a test to wait for, a switch that makes the installation worker's start
+// fail, one that makes start-up throw, and one that pauses a released program's worker while it
+// holds the checked package.
+#include "build_variant.h"
 #include "globals.h"
 #include "kernel_handles.h"
 
+#include <stdexcept>
 #include <string>
 
 #ifndef SKYLARK_FINISH_FALLBACK_MS
@@ -12,13 +15,24 @@
 
 extern const UINT kFinishFallbackMs = SKYLARK_FINISH_FALLBACK_MS;
 
-bool WorkerStartMustFail() {
+namespace {
+
+bool TestSwitchIsOn(const char* name) {
 #ifdef SKYLARK_TEST_BUILD
     char value[2] = {};
-    return ::GetEnvironmentVariableA("SKYLARK_TEST_FAIL_WORKER_START", value, sizeof value) == 1 && value[0] == '1';
+    return ::GetEnvironmentVariableA(name, value, sizeof value) == 1 && value[0] == '1';
 #else
+    (void)name;
     return false;
 #endif
+}
+
+}  // namespace
+
+bool WorkerStartMustFail() { return TestSwitchIsOn("SKYLARK_TEST_FAIL_WORKER_START"); }
+
+void ThrowIfStartMustFail() {
+    if (TestSwitchIsOn("SKYLARK_TEST_FAIL_START")) throw std::runtime_error("start-up failure asked for by a test");
 }
 
 void PackageHeldForTest() {

@@ -1,5 +1,6 @@
 #include "setup_app.h"
 
+#include "build_variant.h"
 #include "com_scope.h"
 #include "globals.h"
 #include "module_path.h"
@@ -53,6 +54,7 @@ HMODULE LoadSystemLibrary(const std::string& systemDir, const char* name, bool s
 }  // namespace
 
 BOOL CSetupApp::InitInstance() {
+    ThrowIfStartMustFail();
     const bool searchRestricted = RestrictDllSearch();
     const std::string systemDir = SystemDirectory();
 

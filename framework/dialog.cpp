@@ -2,6 +2,8 @@
 
 #include "win_app.h"
 
+#include <utility>
+
 INT_PTR CDialog::DoModal() {
     m_result = -1;
     m_running = true;
@@ -9,6 +11,8 @@ INT_PTR CDialog::DoModal() {
                                            &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd || !::IsWindow(hwnd)) {
         m_running = false;
+        // Out of user32's frames now, OnInitDialog's exception goes on to the caller.
+        if (m_initError) std::rethrow_exception(std::exchange(m_initError, nullptr));
         return -1;
     }
 
@@ -45,6 +49,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
     try {
         return self->OnInitDialog();
     } catch (...) {
+        self->m_initError = std::current_exception();
         self->EndDialog(-1);
         ::DestroyWindow(hwnd);
         return FALSE;

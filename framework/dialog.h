@@ -7,12 +7,15 @@
 
 #include "wnd.h"
 
+#include <exception>
+
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, HWND parent = nullptr) : m_templateId(templateId), m_parent(parent) {}
 
     // Returns the value given to EndDialog, or -1 when the run ended without one (a quit message,
-    // or a dialog that could not be created or destroyed itself while initialising).
+    // or a dialog that could not be created or destroyed itself while initialising). An exception
+    // out of OnInitDialog is stopped before it reaches the system and comes out of DoModal.
     INT_PTR DoModal();
     void EndDialog(INT_PTR result);
 
@@ -34,4 +37,5 @@ private:
     HWND m_parent;
     bool m_running = false;
     INT_PTR m_result = -1;
+    std::exception_ptr m_initError;
 };

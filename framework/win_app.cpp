@@ -24,7 +24,7 @@ HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : ::GetModu
 
 int RunApplication(HINSTANCE instance) {
     CWinApp* app = AfxGetApp();
-    if (!app) return 1;
+    if (!app) return kExitUnexpectedError;
     app->m_hInstance = instance;
     app->m_appName = ModuleBaseName(ModuleFileName(nullptr));
     try {
@@ -32,6 +32,6 @@ int RunApplication(HINSTANCE instance) {
         app->InitInstance();
         return app->ExitInstance();
     } catch (...) {
-        return 1;
+        return kExitUnexpectedError;
     }
 }

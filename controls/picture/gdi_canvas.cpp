@@ -19,12 +19,13 @@ RECT ToRect(const core::CanvasRect& r) {
 }  // namespace
 
 GdiCanvas::GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background,
-                     const std::vector<GifFrame>& frames)
+                     const std::vector<GifFrame>& frames, CCriticalSection& drawingLock)
     : m_window(window),
       m_canvas(canvas),
       m_save(save),
       m_background(background ? background : CanvasColourBrush()),
-      m_frames(frames) {}
+      m_frames(frames),
+      m_drawingLock(drawingLock) {}
 
 bool GdiCanvas::RenderFrame(size_t index, const core::CanvasRect& rect) {
     if (index >= m_frames.size()) return false;

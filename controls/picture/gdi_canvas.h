@@ -2,6 +2,7 @@
 // The frame loop's canvas over GDI: frames are rendered into the control's memory canvas, and the
 // window repaints itself from it.
 
+#include "critical_section.h"
 #include "frame_loop.h"
 #include "gif_frame.h"
 #include "memory_canvas.h"
@@ -13,8 +14,9 @@
 class GdiCanvas : public core::AnimationCanvas {
 public:
     // Everything is borrowed and must outlive the canvas. A null `background` fills with the
-    // colour the canvas was created with.
-    GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background, const std::vector<GifFrame>& frames);
+    // colour the canvas was created with. `drawingLock` is the one the window's paint holds.
+    GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background, const std::vector<GifFrame>& frames,
+              CCriticalSection& drawingLock);
 
     bool RenderFrame(size_t index, const core::CanvasRect& rect) override;
     void Invalidate() override;
@@ -22,6 +24,8 @@ public:
     void SaveUnder(const core::CanvasRect& rect) override;
     void RestoreSaved(const core::CanvasRect& rect) override;
     bool HasSaved() const override;
+    void BeginDrawing() override { m_drawingLock.Lock(); }
+    void EndDrawing() override { m_drawingLock.Unlock(); }
 
 private:
     HWND m_window;
@@ -29,4 +33,5 @@ private:
     MemoryCanvas& m_save;
     HBRUSH m_background;
     const std::vector<GifFrame>& m_frames;
+    CCriticalSection& m_drawingLock;
 };

@@ -203,7 +203,7 @@ unsigned __stdcall CPictureEx::AnimationThreadProc(void* param) {
 }
 
 void CPictureEx::RunAnimation() {
-    GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames);
+    GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames, m_canvasLock);
     EventStopSignal stop(m_stopEvent.Get(), m_stopRequested);
     core::CanvasRect whole;
     whole.width = m_width;
@@ -227,5 +227,6 @@ LRESULT CPictureEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CPictureEx::OnPaint() {
     // The window has the canvas's size, so one copy covers whatever needs painting.
     const CPaintDC dc(m_hWnd);
+    const CSingleLock drawing(m_canvasLock);
     if (m_canvasReady) ::BitBlt(dc.Get(), 0, 0, m_width, m_height, m_canvasDC.Get(), 0, 0, SRCCOPY);
 }

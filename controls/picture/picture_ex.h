@@ -5,6 +5,7 @@
 
 #include "com_ptr.h"
 #include "controls.h"
+#include "critical_section.h"
 #include "gdi.h"
 #include "gif_frame.h"
 #include "gif_walker.h"
@@ -72,6 +73,8 @@ private:
     bool m_canvasReady = false;
     MemoryCanvas m_canvasDC;
     MemoryCanvas m_saveDC;  // exists only while a frame with disposal 3 is on show
+    // The animation thread's drawing of a frame and a paint's copy of the canvas, one at a time.
+    CCriticalSection m_canvasLock;
     CThread m_thread;
     CHandle m_stopEvent;  // manual reset: a stop signalled early still cuts the next wait short
     ComPtr<IPicture> m_picture;

@@ -4,6 +4,7 @@
 // runs in reports SKYLARK_E2E_DPI.
 #include "wizard_fixture.h"
 
+#include "gif_walker.h"
 #include "resource.h"
 #include "system_info.h"
 
@@ -15,7 +16,6 @@
 #include <functional>
 #include <memory>
 #include <set>
-#include <sstream>
 
 namespace e2e {
 namespace {
@@ -47,20 +47,7 @@ const DisplayClass kClasses[] = {
     {900, 597, "main150DPI.jpg", kBlue},
 };
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 const DisplayClass& ClassForDpi(int dpi) { return dpi <= 96 ? kClasses[0] : dpi <= 125 ? kClasses[1] : kClasses[2]; }
-
-bool Near(COLORREF c, COLORREF want, int tolerance) {
-    return std::abs(GetRValue(c) - GetRValue(want)) <= tolerance &&
-           std::abs(GetGValue(c) - GetGValue(want)) <= tolerance &&
-           std::abs(GetBValue(c) - GetBValue(want)) <= tolerance;
-}
 
 // Each channel between those of a and b: what anti-aliased text of colour a over b can give.
 bool Between(COLORREF c, COLORREF a, COLORREF b, int tolerance) {
@@ -82,12 +69,6 @@ const char* ClassNameOfColour(COLORREF c) {
     return "no test picture";
 }
 
-std::string Describe(const RECT& r) {
-    std::ostringstream out;
-    out << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
-    return out.str();
-}
-
 // With SKYLARK_E2E_SHOTS naming a folder (a Unix path), a check that fails leaves its capture there.
 void KeepShot(const ClientSnapshot& shot, const std::string& name) {
     if (const char* folder = std::getenv("SKYLARK_E2E_SHOTS")) {
@@ -95,22 +76,6 @@ void KeepShot(const ClientSnapshot& shot, const std::string& name) {
             WindowsPathFromUnix(folder) + "\\" + std::to_string(SKYLARK_E2E_DPI) + "-" + name + ".bmp";
         if (shot.SaveBmp(path)) std::printf("capture kept in %s\n", path.c_str());
     }
-}
-
-// A control's outer rectangle in its dialog's client coordinates.
-RECT RectInDialog(HWND dialog, HWND control) {
-    RECT r = {};
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-std::vector<HWND> VisibleControls(HWND dialog) {
-    std::vector<HWND> controls;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (IsWindowVisible(child)) controls.push_back(child);
-    }
-    return controls;
 }
 
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
@@ -348,7 +313,7 @@ uint64_t Fingerprint(const ClientSnapshot& shot) {
 class AppearanceTest : public WizardFixture {
 protected:
     void SetUp() override {
-        const int dpi = ScreenDpi();
+        const int dpi = support::ScreenDpi();
         ASSERT_EQ(dpi, SKYLARK_E2E_DPI) << "the prefix does not report the density this program tests";
         m_class = &ClassForDpi(dpi);
     }
@@ -365,23 +330,7 @@ protected:
         return options;
     }
 
-    void Start(const std::string& dist, const DistCopyOptions& options, const char* standInSeconds = kLongRun,
-               bool expectDialog = true) {
-        ASSERT_NO_FATAL_FAILURE(Launch(dist, options, standInSeconds));
-        if (expectDialog) {
-            ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
-        }
-    }
-
     HWND Dialog() const { return m_wizard->Dialog(); }
-
-    // Waits for the page whose forward (or only) button is shownId, and for its painting to end.
-    void WaitForPage(int shownId) {
-        ASSERT_TRUE(WaitUntil([&] { return m_wizard->IsVisible(shownId) || !m_wizard->Running(); }))
-            << "the page with " << shownId << " did not come";
-        ASSERT_TRUE(m_wizard->Running());
-        ASSERT_TRUE(m_wizard->Settle(IDC_LICENSE_EDIT));
-    }
 
     // Ends the package, so that the run brings the Finish page. The Installing page shows before
     // the package has started, so this waits until the package runs its own code (its record is
@@ -423,14 +372,6 @@ protected:
             EXPECT_TRUE(WaitUntil([&] { return !GetUpdateRect(Dialog(), nullptr, FALSE); }, 10000))
                 << "the window was not repainted";
         }
-    }
-
-    // Next, Accept, and (the test build's short fallback, or the ended package) the Finish page.
-    void WalkToFinish() {
-        m_wizard->Click(IDC_WELCOME_NEXT);
-        WaitForPage(IDC_ACCEPT);
-        m_wizard->Click(IDC_ACCEPT);
-        WaitForPage(IDC_FINISH);
     }
 
     const DisplayClass* m_class = nullptr;
@@ -478,10 +419,9 @@ TEST_F(AppearanceTest, BackgroundIsTheClassPictureStretchedOverTheWholeWindow) {
         }
         Start(TestDist(), options);
         // The first erase, and another after a page change hid and showed controls.
-        for (int shownId : {IDC_WELCOME_NEXT, IDC_ACCEPT}) {
-            SCOPED_TRACE(shownId == IDC_WELCOME_NEXT ? "Welcome page" : "Licence page");
-            if (shownId == IDC_ACCEPT) m_wizard->Click(IDC_WELCOME_NEXT);
-            WaitForPage(shownId);
+        for (Page page : {Page::Welcome, Page::Licence}) {
+            SCOPED_TRACE(ControlsOf(page).name);
+            ASSERT_TRUE(m_wizard->GoTo(page));
             const std::vector<RECT> controls = VisibleControlRects();
             const int height = m_class->height;
             // The two bands meet half-way down; rows near the seam may blend and are not judged.
@@ -502,7 +442,7 @@ TEST_F(AppearanceTest, BackgroundIsTheClassPictureStretchedOverTheWholeWindow) {
             EXPECT_GT(check.judged, shot.width * shot.height / 4);
             EXPECT_EQ(check.wrong, 0) << "of " << check.judged << " background pixels:" << check.examples;
             if (check.wrong)
-                KeepShot(shot, std::string("background-") + (c.bands ? "bands-" : "solid-") + std::to_string(shownId));
+                KeepShot(shot, std::string("background-") + (c.bands ? "bands-" : "solid-") + ControlsOf(page).name);
             // The four corners, which no control covers, belong to the picture's edges.
             COLORREF want = 0;
             for (POINT p : {POINT{0, 0}, POINT{shot.width - 1, 0}, POINT{0, shot.height - 1},
@@ -512,13 +452,12 @@ TEST_F(AppearanceTest, BackgroundIsTheClassPictureStretchedOverTheWholeWindow) {
                     << "corner (" << p.x << "," << p.y << ") is " << Hex(shot.At(p.x, p.y));
             }
         }
-        m_wizard->Click(IDC_LICENSE_CANCEL);
-        EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+        m_wizard->CancelAndExpectExitZero();
     }
 }
 
 struct LabelCase {
-    const char* page;
+    Page page;
     int id;
     bool title;  // the white title line; every other label is dark grey
 };
@@ -526,28 +465,17 @@ struct LabelCase {
 TEST_F(AppearanceTest, LabelsDrawOnlyTheirTextInTheirColour) {
     Start(ShippedDist(), SolidPictures());
     const LabelCase cases[] = {
-        {"Welcome", IDC_TITLE, true},          {"Welcome", IDC_WELCOME_TITLE, false},
-        {"Welcome", IDC_WELCOME_TEXT, false},  {"Installing", IDC_TITLE, true},
-        {"Installing", IDC_INSTALLING, false}, {"Finish", IDC_TITLE, true},
-        {"Finish", IDC_FINISH_TITLE, false},   {"Finish", IDC_FINISH_TEXT, false},
+        {Page::Welcome, IDC_TITLE, true},          {Page::Welcome, IDC_WELCOME_TITLE, false},
+        {Page::Welcome, IDC_WELCOME_TEXT, false},  {Page::Installing, IDC_TITLE, true},
+        {Page::Installing, IDC_INSTALLING, false}, {Page::Finish, IDC_TITLE, true},
+        {Page::Finish, IDC_FINISH_TITLE, false},   {Page::Finish, IDC_FINISH_TEXT, false},
     };
-    std::string page;
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.page) + " page, label " + std::to_string(c.id));
-        if (page != c.page) {
-            page = c.page;
-            if (page == "Welcome") {
-                WaitForPage(IDC_WELCOME_NEXT);
-            } else if (page == "Installing") {
-                m_wizard->Click(IDC_WELCOME_NEXT);
-                WaitForPage(IDC_ACCEPT);
-                m_wizard->Click(IDC_ACCEPT);
-                WaitForPage(IDC_INSTALL_CANCEL);
-            } else {
-                ASSERT_NO_FATAL_FAILURE(EndPackage());
-                WaitForPage(IDC_FINISH);
-            }
+        SCOPED_TRACE(std::string(ControlsOf(c.page).name) + " page, label " + std::to_string(c.id));
+        if (c.page == Page::Finish && !m_wizard->Shows(Page::Finish)) {
+            ASSERT_NO_FATAL_FAILURE(EndPackage());
         }
+        ASSERT_TRUE(m_wizard->GoTo(c.page));
         HWND label = m_wizard->Control(c.id);
         ASSERT_TRUE(label && IsWindowVisible(label));
         const RECT rect = RectInDialog(Dialog(), label);
@@ -563,8 +491,9 @@ TEST_F(AppearanceTest, LabelsDrawOnlyTheirTextInTheirColour) {
         };
         const ClientSnapshot shot = CaptureWhen(painted);
         const LabelCheck check = CheckLabel(shot, rect, others, text, opposite, background);
-        if (!painted(shot)) KeepShot(shot, std::string("label-") + c.page + "-" + std::to_string(c.id));
-        ASSERT_GT(check.pixels, 0) << Describe(rect);
+        if (!painted(shot))
+            KeepShot(shot, std::string("label-") + ControlsOf(c.page).name + "-" + std::to_string(c.id));
+        ASSERT_GT(check.pixels, 0) << RectText(rect);
         EXPECT_GE(check.textColoured, 10) << "too few pixels of the text colour " << Hex(text);
         EXPECT_EQ(check.oppositeColour, 0) << "pixels near " << Hex(opposite);
         EXPECT_EQ(check.otherColour, 0) << "pixels that are neither text nor background, the first "
@@ -596,11 +525,8 @@ TEST_F(AppearanceTest, HitTestAnswersCaptionOnBackgroundAndLabelsClientOnButtons
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.id == IDC_LICENSE_EDIT) {
-            m_wizard->Click(IDC_WELCOME_NEXT);
-            WaitForPage(IDC_ACCEPT);
-        } else if (c.id == 0) {
-            WaitForPage(IDC_WELCOME_NEXT);
+        if (c.id == IDC_LICENSE_EDIT || c.id == 0) {
+            ASSERT_TRUE(m_wizard->GoTo(c.id ? Page::Licence : Page::Welcome));
         }
         POINT point = {};
         if (c.id) {
@@ -617,8 +543,7 @@ TEST_F(AppearanceTest, HitTestAnswersCaptionOnBackgroundAndLabelsClientOnButtons
         HWND expectedAnswerer = c.code == HTCAPTION ? Dialog() : m_wizard->Control(c.id);
         EXPECT_EQ(answer.answeredBy, expectedAnswerer);
     }
-    m_wizard->Click(IDC_LICENSE_CANCEL);
-    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+    m_wizard->CancelAndExpectExitZero();
 }
 
 struct DragCase {
@@ -629,7 +554,7 @@ struct DragCase {
 
 TEST_F(AppearanceTest, DragOnBackgroundOrLabelMovesTheWindowAButtonStillClicks) {
     Start(ShippedDist(), SolidPictures());
-    WaitForPage(IDC_WELCOME_NEXT);
+    ASSERT_TRUE(m_wizard->WaitForPage(Page::Welcome));
     const DragCase cases[] = {
         {"background", 0, true},
         {"title line", IDC_TITLE, true},
@@ -648,15 +573,16 @@ TEST_F(AppearanceTest, DragOnBackgroundOrLabelMovesTheWindowAButtonStillClicks) 
         ClientToScreen(Dialog(), &point);
         const int dx = c.moves ? 40 : 0, dy = c.moves ? 30 : 0;
         Drag(point, dx, dy);
-        if (!c.moves) WaitForPage(IDC_ACCEPT);
+        if (!c.moves) {
+            ASSERT_TRUE(m_wizard->WaitForPage(Page::Licence));
+        }
         RECT after = {};
         WaitUntil([&] { return GetWindowRect(Dialog(), &after) && after.left != before.left; }, c.moves ? 10000 : 1000);
-        EXPECT_EQ(after.left - before.left, dx) << Describe(before) << " -> " << Describe(after);
-        EXPECT_EQ(after.top - before.top, dy) << Describe(before) << " -> " << Describe(after);
+        EXPECT_EQ(after.left - before.left, dx) << RectText(before) << " -> " << RectText(after);
+        EXPECT_EQ(after.top - before.top, dy) << RectText(before) << " -> " << RectText(after);
         EXPECT_EQ(after.right - after.left, m_class->width);
     }
-    m_wizard->Click(IDC_LICENSE_CANCEL);
-    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+    m_wizard->CancelAndExpectExitZero();
 }
 
 // The stop icon is mostly red, which no other message box icon is.
@@ -684,7 +610,7 @@ TEST_F(AppearanceTest, MissingPictureIsReportedOnceAndTheWizardGoesOn) {
                                               [&](const auto& file) { return file.first == picture; }),
                                options.replaceFiles.end());
     options.removeFiles = {picture};
-    Start(TestDist(), options, kLongRun, false);
+    Launch(TestDist(), options, kLongRun);
 
     HWND box = m_wizard->WaitForMessageBox();
     ASSERT_NE(box, nullptr) << "no message box";
@@ -699,11 +625,9 @@ TEST_F(AppearanceTest, MissingPictureIsReportedOnceAndTheWizardGoesOn) {
     ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr);
     RepaintAll(3);
     ASSERT_NO_FATAL_FAILURE(AssertNoMessageBoxFor(1000, "after repaints"));
-    m_wizard->Click(IDC_WELCOME_NEXT);
-    WaitForPage(IDC_ACCEPT);
+    ASSERT_TRUE(m_wizard->GoTo(Page::Licence));
     RepaintAll(2);
-    m_wizard->Click(IDC_ACCEPT);
-    WaitForPage(IDC_FINISH);
+    ASSERT_TRUE(m_wizard->GoTo(Page::Finish));
     RepaintAll(2);
     ASSERT_NO_FATAL_FAILURE(AssertNoMessageBoxFor(3000, "on the Finish page"));
     m_wizard->Click(IDC_FINISH);
@@ -728,10 +652,11 @@ TEST_F(AppearanceTest, UndecodablePictureShowsNoMessageAndTheWizardWorks) {
         DistCopyOptions options = SolidPictures();
         options.replaceFiles.push_back({std::string("data\\") + m_class->picture, c.bytes});
         Start(TestDist(), options);
-        WaitForPage(IDC_WELCOME_NEXT);
+        ASSERT_TRUE(m_wizard->WaitForPage(Page::Welcome));
         RepaintAll(3);
         ASSERT_NO_FATAL_FAILURE(AssertNoMessageBoxFor(2000, "on the Welcome page"));
-        WalkToFinish();
+        // The test build's short fallback brings the Finish page.
+        ASSERT_TRUE(m_wizard->GoTo(Page::Finish));
         ASSERT_NO_FATAL_FAILURE(AssertNoMessageBoxFor(500, "on the Finish page"));
         m_wizard->Click(IDC_FINISH);
         EXPECT_EQ(ExpectExit(*m_wizard), 0u);
@@ -740,25 +665,15 @@ TEST_F(AppearanceTest, UndecodablePictureShowsNoMessageAndTheWizardWorks) {
 
 TEST_F(AppearanceTest, RichEditStaysHiddenOnEveryPage) {
     Start(ShippedDist(), SolidPictures());
-    const struct {
-        const char* page;
-        int shownId;
-        int forwardId;  // 0: the package's end moves the wizard on
-    } pages[] = {
-        {"Welcome", IDC_WELCOME_NEXT, IDC_WELCOME_NEXT},
-        {"Licence", IDC_ACCEPT, IDC_ACCEPT},
-        {"Installing", IDC_INSTALL_CANCEL, 0},
-        {"Finish", IDC_FINISH, IDC_FINISH},
-    };
-    for (const auto& page : pages) {
-        SCOPED_TRACE(page.page);
-        WaitForPage(page.shownId);
+    for (const PageControls& page : kPages) {
+        SCOPED_TRACE(page.name);
+        ASSERT_TRUE(m_wizard->WaitForPage(page.page));
         ASSERT_TRUE(m_wizard->Exists(IDC_LICENSE_RICHEDIT));
         EXPECT_FALSE(m_wizard->IsVisible(IDC_LICENSE_RICHEDIT));
         if (page.forwardId)
             m_wizard->Click(page.forwardId);
         else
-            ASSERT_NO_FATAL_FAILURE(EndPackage());
+            ASSERT_NO_FATAL_FAILURE(EndPackage());  // the run moves the wizard on
     }
     EXPECT_EQ(ExpectExit(*m_wizard), 0u);
 }
@@ -770,8 +685,7 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
     DistCopyOptions options = SolidPictures();
     options.replaceFiles.push_back({"data\\License.txt", text});
     Start(ShippedDist(), options);
-    m_wizard->Click(IDC_WELCOME_NEXT);
-    WaitForPage(IDC_ACCEPT);
+    ASSERT_TRUE(m_wizard->GoTo(Page::Licence));
 
     HWND edit = m_wizard->Control(IDC_LICENSE_EDIT);
     RECT client = {};
@@ -780,12 +694,10 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
     const ClientSnapshot box =
         Crop(CaptureWhen([&](const ClientSnapshot& s) { return FirstInkLine(Crop(s, client)).nextTop > 0; }), client);
     const InkLine shown = FirstInkLine(box);
-    ASSERT_TRUE(shown.found) << "no text in the licence box " << Describe(client);
+    ASSERT_TRUE(shown.found) << "no text in the licence box " << RectText(client);
     ASSERT_GT(shown.nextTop, 0) << "one line of text only";
 
-    HDC screen = GetDC(nullptr);
-    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpiY = support::ScreenDpi(LOGPIXELSY);
     const int width = client.right - client.left, height = client.bottom - client.top;
     auto reference = [&](const LOGFONTA& font, InkLine& ink) {
         LocalEdit local(font, text, width, height);
@@ -804,8 +716,8 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
     const ClientSnapshot verdana = reference(Font("Verdana", -MulDiv(10, dpiY, 72), 500), expected);
     ASSERT_GT(expected.nextTop, 0) << "the reference edit shows no text";
     EXPECT_TRUE(sameInk(box, shown, verdana, expected))
-        << "licence box: ink " << Describe(shown.box) << ", next line at " << shown.nextTop << "; Verdana 10 pt: ink "
-        << Describe(expected.box) << ", next line at " << expected.nextTop;
+        << "licence box: ink " << RectText(shown.box) << ", next line at " << shown.nextTop << "; Verdana 10 pt: ink "
+        << RectText(expected.box) << ", next line at " << expected.nextTop;
     if (HasFailure()) KeepShot(box, "licence-box");
 
     // Whether this density lets the check tell the licence font from the fonts it replaces: where
@@ -818,8 +730,7 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
                         dpiY, other.lfFaceName, other.lfHeight);
         }
     }
-    m_wizard->Click(IDC_LICENSE_CANCEL);
-    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+    m_wizard->CancelAndExpectExitZero();
 }
 
 // Distinct pictures the animation control shows over about two seconds.
@@ -834,10 +745,7 @@ size_t DistinctFrames(DrivenProcess& wizard, HWND dialog, HWND animation) {
 
 TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
     Start(ShippedDist(), SolidPictures());
-    m_wizard->Click(IDC_WELCOME_NEXT);
-    WaitForPage(IDC_ACCEPT);
-    m_wizard->Click(IDC_ACCEPT);
-    WaitForPage(IDC_INSTALL_CANCEL);
+    ASSERT_TRUE(m_wizard->GoTo(Page::Installing));
     HWND animation = m_wizard->Control(IDC_ANIMATION);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(animation) != FALSE; }));
     // The sample animation has eight frames of 100 ms: a running one shows several in two seconds.
@@ -855,8 +763,7 @@ TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
     EXPECT_EQ(support::LowestPriorityThreads(m_wizard->Pid()), animationThread);
     EXPECT_TRUE(m_wizard->IsVisible(IDC_INSTALL_CANCEL)) << "the Installing page has gone";
 
-    m_wizard->Click(IDC_INSTALL_CANCEL);
-    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+    m_wizard->CancelAndExpectExitZero();
 }
 
 // Next, then Accept the moment it shows, as fast as a user can: the Installing page shows the
@@ -865,9 +772,9 @@ TEST_F(AppearanceTest, AnimationRunsOnAnInstallingPageReachedAtOnce) {
     Start(ShippedDist(), SolidPictures());
     std::string gif;
     ASSERT_TRUE(ReadWholeFile(m_copy->Path("data\\zv_reset_animation.gif"), gif));
-    ASSERT_GE(gif.size(), 10u);
-    const auto* screen = reinterpret_cast<const unsigned char*>(gif.data()) + 6;  // after "GIF89a"
-    const int gifWidth = screen[0] | screen[1] << 8, gifHeight = screen[2] | screen[3] << 8;
+    core::GifWalker walker;
+    ASSERT_TRUE(walker.Start(reinterpret_cast<const uint8_t*>(gif.data()), gif.size()));
+    const int gifWidth = walker.ScreenWidth(), gifHeight = walker.ScreenHeight();
 
     m_wizard->Click(IDC_WELCOME_NEXT);
     ASSERT_TRUE(WaitUntil([&] { return m_wizard->IsVisible(IDC_ACCEPT); }));
@@ -880,8 +787,7 @@ TEST_F(AppearanceTest, AnimationRunsOnAnInstallingPageReachedAtOnce) {
     EXPECT_EQ(shown.bottom - shown.top, gifHeight) << "the animation was not loaded when its page came";
     EXPECT_GE(DistinctFrames(*m_wizard, Dialog(), animation), 3u) << "the animation does not run";
 
-    m_wizard->Click(IDC_INSTALL_CANCEL);
-    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+    m_wizard->CancelAndExpectExitZero();
 }
 
 }  // namespace

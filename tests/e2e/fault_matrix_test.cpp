@@ -9,6 +9,7 @@
 // under a Western one: each kind runs in a registration of its own; the DLL-planting case needs WINEDLLOVERRIDES from its registration (CMakeLists.txt).
 #include "wizard_fixture.h"
 
+#include "gif_walker.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -38,22 +39,6 @@ constexpr DWORD kCaseBoundMs = 240000;   // a case that has not ended by then ha
 constexpr DWORD kRetryActionMs = 20000;  // a click that changed nothing is made again
 constexpr const char* kQuickRun = "1";   // seconds the stand-in package runs in most cases
 const char* const kPlantedNames[] = {"riched32.dll", "riched20.dll", "comctl32.dll"};
-
-enum class Page { Welcome, Licence, Installing, Finish };
-
-const char* PageName(Page page) {
-    switch (page) {
-        case Page::Welcome:
-            return "Welcome";
-        case Page::Licence:
-            return "Licence";
-        case Page::Installing:
-            return "Installing";
-        case Page::Finish:
-            return "Finish";
-    }
-    return "?";
-}
 
 std::wstring Widen(const std::string& text, UINT codePage = CP_ACP) {
     if (text.empty()) return std::wstring();
@@ -117,37 +102,18 @@ std::string Garbage(size_t size) {
 // The GIF cut off in the middle of the image data of its second frame.
 std::string TruncatedMidFrame(const std::string& gif) {
     const auto* d = reinterpret_cast<const uint8_t*>(gif.data());
-    const size_t size = gif.size();
-    // Header: "GIF89a", screen width and height, +10 packed (bit 7: global table, bits 0-2: its size)
-    if (size < 13) return std::string();
-    size_t off = 13;
-    if (d[10] & 0x80) off += 3u << ((d[10] & 7) + 1);
-    // Walks sub-block chains: each size byte, then that many bytes, until a zero size.
-    auto skipChain = [&](size_t at) {
-        while (at < size && d[at] != 0) {
-            if (d[at] >= size - at) return size;
-            at += d[at] + 1u;
-        }
-        return at < size ? at + 1 : size;
-    };
-    int images = 0;
-    while (off < size) {
-        if (d[off] == 0x21 && size - off >= 2) {  // extension: 0x21, label, sub-blocks
-            off = skipChain(off + 2);
-        } else if (d[off] == 0x2C && size - off >= 10) {  // image descriptor: 10 bytes, +9 packed
-            const uint8_t packed = d[off + 9];
-            off += 10;
-            if (packed & 0x80) off += 3u << ((packed & 7) + 1);
-            if (off >= size) break;
-            const size_t dataStart = off + 1;  // after the LZW minimum code size
-            const size_t dataEnd = skipChain(dataStart);
-            if (++images == 2 && dataEnd < size) return gif.substr(0, dataStart + (dataEnd - dataStart) / 2);
-            off = dataEnd;
-        } else {
-            break;
-        }
+    core::GifWalker walker;
+    if (!walker.Start(d, gif.size()) || !walker.SkipGraphicBlock()) return std::string();
+    while (walker.ClassifyBlock() != core::GifBlockKind::ImageDescriptor) {
+        if (!walker.SkipBlock()) return std::string();
     }
-    return std::string();
+    // Image descriptor: 10 bytes, +9 packed (bit 7: a local table, bits 0-2: its size), then the
+    // LZW minimum code size and the data.
+    const size_t image = walker.Offset();
+    if (!walker.SkipBlock() || walker.Offset() >= gif.size()) return std::string();
+    const uint8_t packed = d[image + 9];
+    const size_t dataStart = image + 10 + ((packed & 0x80) ? 3u << ((packed & 7) + 1) : 0) + 1;
+    return gif.substr(0, dataStart + (walker.Offset() - dataStart) / 2);
 }
 
 // What the user saw and what the program left.
@@ -217,9 +183,7 @@ public:
         const ULONGLONG now = GetTickCount64();
         if (m_lastAction == 0 || now - m_lastAction >= kRetryActionMs) {
             m_lastAction = now;
-            if (page == Page::Welcome) m_wizard.Click(IDC_WELCOME_NEXT);
-            if (page == Page::Licence) m_wizard.Click(IDC_ACCEPT);
-            if (page == Page::Finish) m_wizard.Click(IDC_FINISH);
+            if (const int forward = ControlsOf(page).forwardId) m_wizard.Click(forward);
         }
         return false;
     }
@@ -247,7 +211,7 @@ private:
 
     // The page the wizard shows now, noted when it is new; false when no page shows.
     bool NotePage(Page& page) {
-        if (!CurrentPage(page)) return false;
+        if (!m_wizard.CurrentPage(page)) return false;
         if (m_outcome.pages.empty() || m_outcome.pages.back() != page) {
             m_outcome.pages.push_back(page);
             if (page == Page::Licence) {
@@ -261,22 +225,8 @@ private:
         return true;
     }
 
-    bool CurrentPage(Page& page) const {
-        if (m_wizard.IsVisible(IDC_FINISH))
-            page = Page::Finish;
-        else if (m_wizard.IsVisible(IDC_INSTALL_CANCEL))
-            page = Page::Installing;
-        else if (m_wizard.IsVisible(IDC_ACCEPT))
-            page = Page::Licence;
-        else if (m_wizard.IsVisible(IDC_WELCOME_NEXT))
-            page = Page::Welcome;
-        else
-            return false;
-        return true;
-    }
-
     std::string m_appDir;
-    DrivenProcess m_wizard;
+    WizardDriver m_wizard;
     Outcome m_outcome;
     std::set<HWND> m_answered;
     ULONGLONG m_deadline = 0;
@@ -328,7 +278,7 @@ void ReportRow(const std::string& label, const Outcome& outcome, const std::stri
     };
     const std::string arrow = " \xE2\x86\x92 ";
     std::string pages;
-    for (Page p : outcome.pages) pages += (pages.empty() ? "" : arrow) + PageName(p);
+    for (Page p : outcome.pages) pages += (pages.empty() ? "" : arrow) + ControlsOf(p).name;
     std::string messages;
     for (const auto& m : outcome.messages) messages += (messages.empty() ? "" : "; ") + ("`" + cell(m) + "`");
     std::string exit = "did not end";

@@ -5,7 +5,6 @@
 #include "resource.h"
 
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <memory>
@@ -27,50 +26,21 @@ constexpr const char* kCaption = "Wi-FiSkylark";
 constexpr const char* kRefusal = "Driver not support Current OS type!";
 
 bool IsListed(DWORD pid) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    bool listed = false;
-    for (BOOL more = Process32First(snapshot, &entry); more && !listed; more = Process32Next(snapshot, &entry)) {
-        listed = entry.th32ProcessID == pid;
-    }
-    CloseHandle(snapshot);
-    return listed;
+    const auto processes = support::ListedProcesses();
+    return std::any_of(processes.begin(), processes.end(), [&](const auto& p) { return p.th32ProcessID == pid; });
 }
 
 class InstallRunTest : public WizardFixture {
 protected:
     void SetUp() override { ReportedVersion::Clear(); }
 
-    // Starts the wizard (see Launch) and waits for its window.
-    void Start(const std::string& dist, const char* standInSeconds, const DistCopyOptions& options = {}) {
-        ASSERT_NO_FATAL_FAILURE(Launch(dist, options, standInSeconds));
-        ASSERT_NE(m_wizard->WaitForDialogWith(IDC_TITLE), nullptr) << "no wizard window";
-    }
-
-    // Welcome -> Licence -> Accept: the Installing page, with the run under way.
-    void Accept() {
-        ASSERT_TRUE(WaitUntil([&] { return m_wizard->IsVisible(IDC_WELCOME_NEXT) || !m_wizard->Running(); }));
-        m_wizard->Click(IDC_WELCOME_NEXT);
-        ASSERT_TRUE(WaitUntil([&] { return m_wizard->IsVisible(IDC_ACCEPT) || !m_wizard->Running(); }));
-        ASSERT_TRUE(m_wizard->Running());
-        m_wizard->Click(IDC_ACCEPT);
-        ASSERT_TRUE(WaitUntil([&] { return InstallingShown() || FinishShown() || !m_wizard->Running(); }));
-    }
-
-    bool InstallingShown() const {
-        return m_wizard->IsVisible(IDC_INSTALLING) && m_wizard->IsVisible(IDC_INSTALL_CANCEL) &&
-               !m_wizard->IsVisible(IDC_ACCEPT);
-    }
-    bool FinishShown() const {
-        return m_wizard->IsVisible(IDC_FINISH) || m_wizard->IsVisible(IDC_FINISH_TITLE) ||
-               m_wizard->IsVisible(IDC_FINISH_TEXT);
-    }
+    // Welcome -> Licence -> Accept: the Installing page, with the run under way (or already done).
+    void Accept() { ASSERT_TRUE(m_wizard->GoTo(Page::Installing)) << "the wizard ended on its way there"; }
 
     // Watches the wizard for ms, or until it ends; true as soon as its Finish page shows.
     bool FinishShowsWithin(DWORD ms) const {
-        return WaitUntil([&] { return FinishShown() || !m_wizard->Running(); }, ms) && m_wizard->Running();
+        return WaitUntil([&] { return m_wizard->Shows(Page::Finish) || !m_wizard->Running(); }, ms) &&
+               m_wizard->Running();
     }
 
     // A failed run, once its message is closed: the wizard ends with code and never shows Finish.
@@ -101,7 +71,7 @@ protected:
         HWND box = nullptr;
         WaitUntil([&] {
             box = m_wizard->FindMessageBox();
-            return box || FinishShown() || !m_wizard->Running();
+            return box || m_wizard->Shows(Page::Finish) || !m_wizard->Running();
         });
         return box;
     }
@@ -113,7 +83,7 @@ protected:
 };
 
 TEST_F(InstallRunTest, PackageStartsQuotedAndFinishWaitsForItsEnd) {
-    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), "4"));
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), {}, "4"));
     ASSERT_NO_FATAL_FAILURE(Accept());
     const DWORD pid = WaitForPackageProcess();
     ASSERT_NE(pid, 0u) << "the package never started; record: " << PackageStarts();
@@ -124,7 +94,7 @@ TEST_F(InstallRunTest, PackageStartsQuotedAndFinishWaitsForItsEnd) {
     // listed afterwards came too early.
     bool finishTooEarly = false, installingLeft = false;
     WaitUntil([&] {
-        const bool finish = FinishShown(), installing = InstallingShown();
+        const bool finish = m_wizard->Shows(Page::Finish), installing = m_wizard->Shows(Page::Installing);
         if (!package.Running()) return true;
         finishTooEarly = finishTooEarly || finish;
         installingLeft = installingLeft || !installing;
@@ -134,9 +104,9 @@ TEST_F(InstallRunTest, PackageStartsQuotedAndFinishWaitsForItsEnd) {
     EXPECT_FALSE(finishTooEarly) << "the Finish page showed while the package was still running";
     EXPECT_FALSE(installingLeft) << "the Installing page went away while the package was still running";
 
-    EXPECT_TRUE(WaitUntil([&] { return FinishShown() || !m_wizard->Running(); }))
+    EXPECT_TRUE(WaitUntil([&] { return m_wizard->Shows(Page::Finish) || !m_wizard->Running(); }))
         << "no Finish page after the package ended";
-    EXPECT_TRUE(FinishShown()) << "the wizard ended without its Finish page";
+    EXPECT_TRUE(m_wizard->Shows(Page::Finish)) << "the wizard ended without its Finish page";
     m_wizard->Click(IDC_FINISH);
     EXPECT_EQ(ExpectExit(*m_wizard), 0u);
     EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
@@ -156,13 +126,13 @@ TEST_F(InstallRunTest, AcceptedVersionsRunThePackageToFinish) {
         SCOPED_TRACE(std::string(c.version) + ", reported as " + c.reported);
         ReportedVersion version(c.version);
         ASSERT_TRUE(version.Ok());
-        ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), kShortRun));
+        ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), {}, kShortRun));
         ASSERT_NO_FATAL_FAILURE(Accept());
         if (HWND box = WaitForRunMessage()) {
             ADD_FAILURE() << "the run failed with: " << MessageText(box);
             continue;
         }
-        EXPECT_TRUE(FinishShown()) << "no Finish page";
+        EXPECT_TRUE(m_wizard->Shows(Page::Finish)) << "no Finish page";
         EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
         m_wizard->Click(IDC_FINISH);
         EXPECT_EQ(ExpectExit(*m_wizard), 0u);
@@ -175,10 +145,11 @@ TEST_F(InstallRunTest, RefusedVersionsEndWithOneAndStartNothing) {
         SCOPED_TRACE(std::string(c.version) + ", reported as " + c.reported);
         ReportedVersion version(c.version);
         ASSERT_TRUE(version.Ok());
-        ASSERT_NO_FATAL_FAILURE(Start(TestDist(), kShortRun));
+        ASSERT_NO_FATAL_FAILURE(Start(TestDist(), {}, kShortRun));
         ASSERT_NO_FATAL_FAILURE(Accept());
         HWND box = WaitForRunMessage();
-        ASSERT_NE(box, nullptr) << "no message" << (FinishShown() ? "; the Finish page came instead" : "");
+        ASSERT_NE(box, nullptr) << "no message"
+                                << (m_wizard->Shows(Page::Finish) ? "; the Finish page came instead" : "");
         EXPECT_EQ(MessageText(box), kRefusal);
 
         // The message waits for the user, and the fallback timer must not bring the Finish page
@@ -202,13 +173,14 @@ TEST_F(InstallRunTest, PackageThatCannotStartIsNamedAndEndsWithTwo) {
         SCOPED_TRACE(c.label);
         DistCopyOptions options;
         options.removeFiles = {"data\\Skylark48.exe"};
-        ASSERT_NO_FATAL_FAILURE(Start(TestDist(), kShortRun, options));
+        ASSERT_NO_FATAL_FAILURE(Start(TestDist(), options, kShortRun));
         if (c.folderInItsPlace) {
             ASSERT_TRUE(CreateDirectoryA(PackagePath().c_str(), nullptr)) << LastErrorText();
         }
         ASSERT_NO_FATAL_FAILURE(Accept());
         HWND box = WaitForRunMessage();
-        ASSERT_NE(box, nullptr) << "no message" << (FinishShown() ? "; the Finish page came instead" : "");
+        ASSERT_NE(box, nullptr) << "no message"
+                                << (m_wizard->Shows(Page::Finish) ? "; the Finish page came instead" : "");
         const std::string text = MessageText(box);
         EXPECT_NE(FoldCase(text).find(FoldCase(PackagePath())), std::string::npos)
             << "message: " << text << "\npackage: " << PackagePath();
@@ -255,7 +227,7 @@ TEST_F(InstallRunTest, ReleasedPackageIsHeldFromItsCheckUntilItStarts) {
 TEST_F(InstallRunTest, FolderWithSpacesNeverRunsAProgramAtItsPrefix) {
     DistCopyOptions options;
     options.folderName = "dir with space";
-    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), "4", options));
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), options, "4"));
     // Where an unquoted "<parent>\dir with space\data\Skylark48.exe /s" would lead Windows first.
     const std::string planted = m_copy->Root() + "dir.exe";
     ASSERT_TRUE(CopyFileA(PackagePath().c_str(), planted.c_str(), FALSE)) << LastErrorText();
@@ -264,9 +236,9 @@ TEST_F(InstallRunTest, FolderWithSpacesNeverRunsAProgramAtItsPrefix) {
     bool plantedRan = false;
     const bool ended = WaitUntil([&] {
         plantedRan = plantedRan || !ProcessesUnder(m_copy->Root(), "dir.exe").empty();
-        return FinishShown() || !m_wizard->Running();
+        return m_wizard->Shows(Page::Finish) || !m_wizard->Running();
     });
-    EXPECT_TRUE(ended && FinishShown()) << "no Finish page";
+    EXPECT_TRUE(ended && m_wizard->Shows(Page::Finish)) << "no Finish page";
     EXPECT_FALSE(plantedRan) << "the program planted at " << planted << " was run";
     EXPECT_EQ(FoldCase(PackageStarts()), FoldCase(ExpectedCommandLine()));
     m_wizard->Click(IDC_FINISH);
@@ -292,13 +264,12 @@ TEST_F(InstallRunTest, FolderWithSpacesNeverRunsAProgramAtItsPrefix) {
 }
 
 TEST_F(InstallRunTest, CancelWhileThePackageRunsEndsWithZeroAndLeavesItRunning) {
-    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), kLongRun));
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), {}, kLongRun));
     ASSERT_NO_FATAL_FAILURE(Accept());
     const DWORD pid = WaitForPackageProcess();
     ASSERT_NE(pid, 0u) << "the package never started";
-    ASSERT_TRUE(InstallingShown());
-    m_wizard->Click(IDC_INSTALL_CANCEL);
-    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+    ASSERT_TRUE(m_wizard->Shows(Page::Installing));
+    m_wizard->CancelAndExpectExitZero();
     EXPECT_TRUE(IsListed(pid)) << "the package ended with the wizard";
     const std::string starts = FileTextOnceALineIsWritten(m_record);
     EXPECT_EQ(std::count(starts.begin(), starts.end(), '\n'), 1) << "not one start: " << starts;

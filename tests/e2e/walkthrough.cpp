@@ -2,8 +2,7 @@
 //   walkthrough DIST_DIR OUT_DIR [HOLD_SECONDS]
 // scripts/run uses it where there is no display to show the window on. With HOLD_SECONDS the
 // Installing page stays up that long (the package runs that much longer), for measurements.
-#include "resource.h"
-#include "wizard_harness.h"
+#include "wizard_driver.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,19 +10,13 @@
 
 namespace {
 
-struct Page {
-    const char* file;
-    int shownControl;  // visible once the page is up
-};
-
-bool Capture(e2e::DrivenProcess& wizard, const std::string& outDir, const Page& page) {
-    if (!e2e::WaitUntil([&] { return wizard.IsVisible(page.shownControl); })) {
-        std::fprintf(stderr, "walkthrough: the page of %s did not come\n", page.file);
+bool Capture(e2e::WizardDriver& wizard, const std::string& outDir, e2e::Page page, const char* file) {
+    if (!wizard.WaitForPage(page)) {
+        std::fprintf(stderr, "walkthrough: the %s page did not come\n", e2e::ControlsOf(page).name);
         return false;
     }
-    wizard.Settle(IDC_LICENSE_EDIT);
     Sleep(700);  // let the background, the labels and a frame or two of the animation paint
-    const std::string path = outDir + "\\" + page.file;
+    const std::string path = outDir + "\\" + file;
     if (!wizard.CaptureClient().SaveBmp(path)) {
         std::fprintf(stderr, "walkthrough: could not write %s\n", path.c_str());
         return false;
@@ -45,25 +38,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "walkthrough: %s\n", dist.Error().c_str());
         return 1;
     }
-    e2e::DrivenProcess wizard;
+    e2e::WizardDriver wizard;
     // The stand-in package runs long enough for the Installing page to be seen, then ends.
     const int hold = argc == 4 ? std::atoi(argv[3]) : 0;
     const std::string packageSeconds = std::to_string(6 + (hold > 0 ? hold : 0));
-    if (!wizard.Start(dist.ExePath(), "", {{"SKYLARK_STANDIN_SECONDS", packageSeconds}}) ||
-        !wizard.WaitForDialogWith(IDC_TITLE)) {
+    if (!wizard.Start(dist.ExePath(), "", {{"SKYLARK_STANDIN_SECONDS", packageSeconds}}) || !wizard.WaitForWindow()) {
         std::fprintf(stderr, "walkthrough: the wizard did not start\n");
         return 1;
     }
-    const Page pages[] = {
-        {"1-welcome.bmp", IDC_WELCOME_NEXT},
-        {"2-licence.bmp", IDC_ACCEPT},
-        {"3-installing.bmp", IDC_INSTALL_CANCEL},
-        {"4-finish.bmp", IDC_FINISH},
-    };
-    const int forward[] = {IDC_WELCOME_NEXT, IDC_ACCEPT, 0, IDC_FINISH};
-    for (int i = 0; i < 4; ++i) {
-        if (!Capture(wizard, outDir, pages[i])) return 1;
-        if (forward[i]) wizard.Click(forward[i]);
+    const char* const files[] = {"1-welcome.bmp", "2-licence.bmp", "3-installing.bmp", "4-finish.bmp"};
+    for (const e2e::PageControls& page : e2e::kPages) {
+        if (!Capture(wizard, outDir, page.page, files[static_cast<int>(page.page)])) return 1;
+        if (page.forwardId) wizard.Click(page.forwardId);  // the run moves the Installing page on
     }
     DWORD exitCode = 1;
     if (!wizard.WaitForExit(exitCode) || exitCode != 0) {

@@ -3,7 +3,7 @@
 // Header only: each program is compiled with its own SKYLARK_E2E_DIST and SKYLARK_E2E_TEST_DIST.
 #pragma once
 
-#include "wizard_harness.h"
+#include "wizard_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ class WizardFixture : public ::testing::Test {
 protected:
     // A fresh copy of dist for the next start, after ending whatever an earlier start left.
     void MakeCopy(const std::string& dist, const DistCopyOptions& options) {
-        m_wizard = std::make_unique<DrivenProcess>();
+        m_wizard = std::make_unique<WizardDriver>();
         m_copy.reset();
         m_copy = std::make_unique<DistCopy>(dist, options);
         ASSERT_TRUE(m_copy->Ok()) << m_copy->Error();
@@ -42,10 +42,16 @@ protected:
             << LastErrorText();
     }
 
+    // Launches the wizard (see Launch) and waits for its window.
+    void Start(const std::string& dist, const DistCopyOptions& options = {}, const char* standInSeconds = kLongRun) {
+        ASSERT_NO_FATAL_FAILURE(Launch(dist, options, standInSeconds));
+        ASSERT_TRUE(m_wizard->WaitForWindow()) << "no wizard window";
+    }
+
     std::string PackageStarts() const { return FileText(m_record); }
 
     std::unique_ptr<DistCopy> m_copy;  // outlives the process, which it also ends if need be
-    std::unique_ptr<DrivenProcess> m_wizard;
+    std::unique_ptr<WizardDriver> m_wizard;
     std::string m_record;
 };
 

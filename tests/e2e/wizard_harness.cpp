@@ -1,7 +1,6 @@
 #include "wizard_harness.h"
 
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <cstring>
 
@@ -113,14 +112,6 @@ std::string EnvironmentBlock(const Environment& changes) {
 
 }  // namespace
 
-std::string WindowsPathFromUnix(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
-
 std::string LastErrorText() { return "error " + std::to_string(GetLastError()); }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
@@ -225,16 +216,11 @@ DistCopy::~DistCopy() {
 
 std::vector<DWORD> ProcessesUnder(const std::string& folder, const std::string& exeName) {
     std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (const PROCESSENTRY32& entry : support::ListedProcesses()) {
         if (entry.th32ProcessID == GetCurrentProcessId()) continue;
         if (!exeName.empty() && lstrcmpiA(entry.szExeFile, exeName.c_str()) != 0) continue;
         if (ProcessImageUnder(entry.th32ProcessID, folder)) ids.push_back(entry.th32ProcessID);
     }
-    CloseHandle(snapshot);
     return ids;
 }
 
@@ -436,6 +422,21 @@ std::string WindowText(HWND window) {
     }
     text.resize(copied < text.size() ? copied : text.size() - 1);
     return text;
+}
+
+std::vector<HWND> VisibleControls(HWND dialog) {
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child)) controls.push_back(child);
+    }
+    return controls;
+}
+
+RECT RectInDialog(HWND dialog, HWND control) {
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 std::string ClassName(HWND window) {

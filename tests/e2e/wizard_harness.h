@@ -5,6 +5,7 @@
 #pragma once
 
 #include "screen_capture.h"
+#include "system_info.h"
 #include "waiting.h"
 
 #include <windows.h>
@@ -18,15 +19,16 @@ namespace e2e {
 
 using support::CaptureScreen;
 using support::kWaitMs;  // a window to appear, a page to change, a process to end
+using support::Near;
+using support::RectText;
 using support::WaitUntil;
+using support::WindowsPathFromUnix;
 using ClientSnapshot = support::Snapshot;
 
 constexpr int kMessageBoxTextId = 0xFFFF;  // the static that holds a message box's text
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// "/work/build/dist" -> "Z:\work\build\dist" (Wine's drive Z: is the Unix root).
-std::string WindowsPathFromUnix(const std::string& unixPath);
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
@@ -162,7 +164,9 @@ private:
     bool m_ok = false;
 };
 
-std::string WindowText(HWND window);  // by WM_GETTEXT, so that it works across processes
+std::vector<HWND> VisibleControls(HWND dialog);
+RECT RectInDialog(HWND dialog, HWND control);  // its outer rectangle in the dialog's client coordinates
+std::string WindowText(HWND window);           // by WM_GETTEXT, so that it works across processes
 std::string ClassName(HWND window);
 void PressMessageBoxOk(HWND box);
 

@@ -73,6 +73,16 @@ bool Snapshot::SaveBmp(const std::string& path) const {
     return static_cast<bool>(out);
 }
 
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+    const auto close = [&](int x, int y) { return x - y <= tolerance && y - x <= tolerance; };
+    return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) && close(GetBValue(a), GetBValue(b));
+}
+
+std::string RectText(const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
 Snapshot CaptureScreen(const RECT& rect) {
     HDC screen = GetDC(nullptr);
     Snapshot shot = CaptureDc(screen, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);

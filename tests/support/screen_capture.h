@@ -19,6 +19,12 @@ struct Snapshot {
     bool SaveBmp(const std::string& path) const;
 };
 
+// Each channel of a within tolerance of b's.
+bool Near(COLORREF a, COLORREF b, int tolerance);
+
+// "(left,top)-(right,bottom)", for a failure's message.
+std::string RectText(const RECT& r);
+
 // The screen's pixels under rect (screen coordinates).
 Snapshot CaptureScreen(const RECT& rect);
 

@@ -1,7 +1,5 @@
 #include "system_info.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 
 namespace support {
@@ -26,10 +24,35 @@ std::vector<DWORD> LowestPriorityThreads(DWORD pid) {
     return ids;
 }
 
+std::vector<PROCESSENTRY32> ListedProcesses() {
+    std::vector<PROCESSENTRY32> processes;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return processes;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        processes.push_back(entry);
+    CloseHandle(snapshot);
+    return processes;
+}
+
 std::string SystemDir() {
     char buffer[MAX_PATH] = {};
     const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
     return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+}
+
+int ScreenDpi(int axis) {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, axis);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+std::string WindowsPathFromUnix(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 }  // namespace support

@@ -57,10 +57,11 @@ public:
         whole.width = m_width;
         whole.height = m_height;
         RunAnimation(FrameInfos(m_frames), whole, frameIndex, *this, *this);
+        EXPECT_FALSE(m_drawing) << "the drawing lock is still held after the run";
     }
 
     bool RenderFrame(size_t index, const CanvasRect& rect) override {
-        log.push_back("render " + std::to_string(index));
+        Note("render " + std::to_string(index), true);
         if (++m_renders == stopDuringRender) m_stopped = true;
         if (m_renders > 1000) {  // a loop that never waits would otherwise spin for ever
             ADD_FAILURE() << "runaway loop";
@@ -70,13 +71,13 @@ public:
         Paint(rect, m_frames.at(index).colour);
         return true;
     }
-    void Invalidate() override { log.push_back("invalidate"); }
+    void Invalidate() override { Note("invalidate", false); }
     void FillBackground(const CanvasRect& rect) override {
-        log.push_back("fill " + RectText(rect));
+        Note("fill " + RectText(rect), true);
         Paint(rect, kBackground);
     }
     void SaveUnder(const CanvasRect& rect) override {
-        log.push_back("save " + RectText(rect));
+        Note("save " + RectText(rect), true);
         if (saveFails) return;
         m_saved.clear();
         for (int32_t y = 0; y < rect.height; ++y)
@@ -84,17 +85,19 @@ public:
         m_hasSaved = true;
     }
     void RestoreSaved(const CanvasRect& rect) override {
-        log.push_back("restore " + RectText(rect));
+        Note("restore " + RectText(rect), true);
         ASSERT_TRUE(m_hasSaved);
         for (int32_t y = 0; y < rect.height; ++y) grid.at(rect.top + y).replace(rect.left, rect.width, m_saved.at(y));
         m_hasSaved = false;
         afterRestore = grid;
     }
     bool HasSaved() const override { return m_hasSaved; }
+    void BeginDrawing() override { m_drawing = Note("lock", false, logLocks); }
+    void EndDrawing() override { m_drawing = !Note("unlock", true, logLocks); }
 
     bool StopRequested() const override { return m_stopped || now >= stopAt; }
     void Wait(unsigned ms) override {
-        log.push_back("wait " + std::to_string(ms));
+        Note("wait " + std::to_string(ms), false);
         shown.push_back(grid);
         if (++m_waits == stopDuringWait) stopAt = now;
         if (StopRequested()) return;
@@ -112,8 +115,16 @@ public:
     int stopDuringWait = 0;
     std::vector<bool> failingRender;
     bool saveFails = false;
+    bool logLocks = false;
 
 private:
+    // Logs what the loop did (locks only when asked) and checks that drawing happens under the
+    // lock, and a wait, a repaint request or a second lock never does. Returns true, for the lock.
+    bool Note(const std::string& entry, bool underLock, bool logged = true) {
+        if (logged) log.push_back(entry);
+        EXPECT_EQ(m_drawing, underLock) << "at \"" << entry << "\"";
+        return true;
+    }
     void Paint(const CanvasRect& rect, char colour) {
         for (int32_t y = 0; y < rect.height; ++y)
             grid.at(rect.top + y).replace(rect.left, rect.width, rect.width, colour);
@@ -127,6 +138,7 @@ private:
     int m_waits = 0;
     Grid m_saved;
     bool m_hasSaved = false;
+    bool m_drawing = false;
 };
 
 TEST(FrameWaitMs, MapsGifDelaysToMilliseconds) {
@@ -302,6 +314,22 @@ TEST(RunAnimation, ARunAfterAStopFinishesTheDisposalAndRedrawsTheSameFrame) {
             EXPECT_EQ(rig.afterRestore, beneath);
         }
     }
+}
+
+// A paint takes the lock too: between a disposal and the next frame's drawing it never gets it.
+TEST(RunAnimation, TheLockHoldsFromEachDisposalToTheEndOfTheNextDrawing) {
+    Rig rig(2, 1, {{0, 0, 1, 1, 10, 2, 'A'}, {1, 0, 1, 1, 10, 3, 'B'}});
+    rig.logLocks = true;
+    rig.stopDuringWait = 3;
+    uint32_t frameIndex = 0;
+    rig.Run(frameIndex);
+    const std::vector<std::string> expected = {
+        "lock",         "fill 0,0,1,1", "render 0",     "unlock",       "invalidate",
+        "wait 100",     "lock",         "fill 0,0,1,1", "save 1,0,1,1", "render 1",
+        "unlock",       "invalidate",   "wait 100",     "lock",         "restore 1,0,1,1",
+        "fill 0,0,2,1", "render 0",     "unlock",       "invalidate",   "wait 100",
+    };
+    EXPECT_EQ(rig.log, expected);
 }
 
 TEST(RunAnimation, AnIndexPastTheFramesStartsAtTheFirst) {

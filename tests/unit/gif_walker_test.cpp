@@ -1,4 +1,5 @@
 // The GIF walker on streams built byte by byte, where a case needs exact bytes.
+#include "gif_builder.h"
 #include "gif_support.h"
 
 #include <gtest/gtest.h>
@@ -17,62 +18,7 @@ using gif_support::Bytes;
 using gif_support::CutFrame;
 using gif_support::Walk;
 
-// Appends GIF blocks; each helper gives the offsets of what it writes from the block's first byte.
-class GifBuilder {
-public:
-    // +0 "GIF89a" +6 width +8 height +10 packed +11 background +12 aspect, then the global colour
-    // table the packed byte announces.
-    explicit GifBuilder(uint8_t packed = 0x00) {
-        Raw({'G', 'I', 'F', '8', '9', 'a', 16, 0, 8, 0, packed, 0, 0});
-        Table(packed);
-    }
-    // +0 0x21 +1 0xF9 +2 0x04 +3 packed (disposal in bits 2-4) +4 delay +6 transparent +7 0x00
-    GifBuilder& Control(uint16_t delay, uint8_t packed) {
-        return Raw({0x21, 0xF9, 0x04, packed, uint8_t(delay), uint8_t(delay >> 8), 0, 0});
-    }
-    // +0 0x2C +1 left +3 top +5 width +7 height +9 packed +10 local table, LZW code size, chain
-    GifBuilder& Image(uint8_t left, uint8_t top, uint8_t width, uint8_t height, size_t dataBytes = 3,
-                      uint8_t packed = 0x00) {
-        Raw({0x2C, left, 0, top, 0, width, 0, height, 0, packed});
-        Table(packed);
-        return Raw({0x02}).Chain(dataBytes);
-    }
-    // +0 0x21 +1 0x01 +2 0x0C +3 twelve bytes of text grid, then the text chain
-    GifBuilder& PlainText(size_t textBytes) {
-        return Raw({0x21, 0x01, 0x0C, 0, 0, 0, 0, 8, 0, 8, 0, 8, 8, 1, 0}).Chain(textBytes);
-    }
-    // +0 0x21 +1 0xFE, then the comment chain
-    GifBuilder& Comment(size_t textBytes) { return Raw({0x21, 0xFE}).Chain(textBytes); }
-    // +0 0x21 +1 0xFF +2 0x0B +3 "NETSCAPE2.0" +14 the loop-count chain
-    GifBuilder& Looping() {
-        return Raw(
-            {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01, 0x00, 0x00, 0x00});
-    }
-    GifBuilder& Trailer() { return Raw({0x3B}); }
-    GifBuilder& Raw(std::initializer_list<uint8_t> bytes) {
-        m_bytes.insert(m_bytes.end(), bytes);
-        return *this;
-    }
-    // Sub-blocks of 255 bytes and one shorter one, then the terminator.
-    GifBuilder& Chain(size_t dataBytes) {
-        while (dataBytes > 0) {
-            const size_t n = dataBytes < 255 ? dataBytes : 255;
-            m_bytes.push_back(uint8_t(n));
-            m_bytes.insert(m_bytes.end(), n, uint8_t(0x40 + n % 64));
-            dataBytes -= n;
-        }
-        m_bytes.push_back(0x00);
-        return *this;
-    }
-    size_t Size() const { return m_bytes.size(); }
-    const Bytes& Get() const { return m_bytes; }
-
-private:
-    void Table(uint8_t packed) {
-        if (packed & 0x80) m_bytes.insert(m_bytes.end(), size_t(3) << ((packed & 7) + 1), 0x77);
-    }
-    Bytes m_bytes;
-};
+using support::GifBuilder;
 
 Bytes Slice(const Bytes& data, size_t from, size_t to) {
     return Bytes(data.begin() + std::ptrdiff_t(from), data.begin() + std::ptrdiff_t(to));

@@ -89,13 +89,46 @@ TEST(LicenceFile, EveryEncodingReadsAsTheSameAnsiText) {
          "b\xFF\xC0\xAF"
          "c",
          "a?b???c\r\n", LicenceEncoding::Utf8},
-        {"overlong and surrogate forms are not UTF-8", "\xE0\x80\xAF\xED\xA0\x80\n", "\xE0\x80\xAF\xED\xA0\x80\r\n",
-         LicenceEncoding::Ansi},
         {"truncated sequence at the end is not UTF-8", "caf\xC3", "caf\xC3\r\n", LicenceEncoding::Ansi},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DetectLicenceEncoding(c.bytes).encoding, c.encoding) << c.name;
         EXPECT_EQ(LicenceTextFromFile(c.bytes, Cp1252), c.text) << c.name;
+    }
+}
+
+// Each form that UTF-8 rules out, alone in plain text, beside the valid sequences at the edge of
+// each rule: the rules lie one lead byte apart, so each form needs a case of its own.
+TEST(LicenceFile, EachInvalidUtf8FormAloneMakesTheTextAnsi) {
+    const struct {
+        const char* name;
+        const char* sequence;
+        bool valid;
+    } cases[] = {
+        {"overlong two bytes, lead C0", "\xC0\xAF", false},
+        {"overlong two bytes, lead C1", "\xC1\xBF", false},
+        {"smallest of two bytes, U+0080", "\xC2\x80", true},
+        {"overlong three bytes, lead E0", "\xE0\x9F\xBF", false},
+        {"smallest of three bytes, U+0800", "\xE0\xA0\x80", true},
+        {"lead E1, lowest second byte", "\xE1\x80\x80", true},
+        {"lead EC, highest second byte", "\xEC\xBF\xBF", true},
+        {"last before the surrogates, U+D7FF", "\xED\x9F\xBF", true},
+        {"high surrogate U+D800", "\xED\xA0\x80", false},
+        {"low surrogate U+DFFF", "\xED\xBF\xBF", false},
+        {"first after the surrogates, U+E000", "\xEE\x80\x80", true},
+        {"overlong four bytes, lead F0", "\xF0\x8F\xBF\xBF", false},
+        {"smallest of four bytes, U+10000", "\xF0\x90\x80\x80", true},
+        {"lead F1, lowest second byte", "\xF1\x80\x80\x80", true},
+        {"largest, U+10FFFF", "\xF4\x8F\xBF\xBF", true},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", false},
+        {"lead F5", "\xF5\x80\x80\x80", false},
+    };
+    for (const auto& c : cases) {
+        const std::string bytes = std::string("a") + c.sequence + "b\n";
+        EXPECT_EQ(DetectLicenceEncoding(bytes).encoding, c.valid ? LicenceEncoding::Utf8 : LicenceEncoding::Ansi)
+            << c.name;
+        // After a mark the text is decoded whatever it holds: only an invalid form is replaced.
+        EXPECT_EQ(DecodeUtf8(bytes, 0).find(u'\uFFFD') == std::u16string::npos, c.valid) << c.name;
     }
 }
 

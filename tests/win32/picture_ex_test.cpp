@@ -1,6 +1,8 @@
 // CPictureEx against Wine's USER, GDI and OLE: a real popup with a "Static" child subclassed by the
 // control, checked by what the window shows (its size, its pixels) and by the animation thread's life.
+#include "gif_builder.h"
 #include "picture_ex.h"
+#include "screen_capture.h"
 #include "system_info.h"
 #include "waiting.h"
 
@@ -8,7 +10,6 @@
 
 #include <olectl.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -31,69 +32,21 @@ struct SolidFrame {
     bool decodable = true;  // false: an image with no data, which the picture loader refuses
 };
 
-void PutLe16(Bytes& out, uint16_t v) {
-    out.push_back(uint8_t(v & 0xFF));
-    out.push_back(uint8_t(v >> 8));
-}
-
-// LZW data of `pixels` pixels of one colour, minimum code size 2: codes 0-3 are the colours,
-// 4 clears the table, 5 ends. A clear before every second pixel keeps the table from growing, so
-// every code is 3 bits wide. Packed least significant bit first, as GIF89a appendix F says.
-Bytes SolidLzw(size_t pixels, uint8_t colour) {
-    Bytes out;
-    uint32_t bits = 0;
-    int count = 0;
-    const auto put = [&](uint32_t code) {
-        bits |= code << count;
-        count += 3;
-        while (count >= 8) {
-            out.push_back(uint8_t(bits & 0xFF));
-            bits >>= 8;
-            count -= 8;
-        }
-    };
-    for (size_t i = 0; i < pixels; ++i) {
-        if (i % 2 == 0) put(4);
-        put(colour);
-    }
-    put(5);
-    if (count > 0) out.push_back(uint8_t(bits));
-    return out;
-}
-
-// A GIF89a of solid rectangles: header, screen descriptor with the four-colour global table, a
-// looping application extension, then per frame a graphic control extension and an image.
+// A GIF89a of solid rectangles: the four-colour global table, a looping application extension,
+// then per frame a graphic control extension (disposal 1) and an image.
 Bytes SolidGif(uint16_t width, uint16_t height, const std::vector<SolidFrame>& frames) {
-    Bytes gif = {'G', 'I', 'F', '8', '9', 'a'};
-    PutLe16(gif, width);
-    PutLe16(gif, height);
-    gif.insert(gif.end(), {0x81, 0x00, 0x00});  // global table of 2^(1+1) entries
-    for (COLORREF c : kPalette) gif.insert(gif.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-    gif.insert(gif.end(),
-               {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01, 0x00, 0x00, 0x00});
+    Bytes colours;
+    for (COLORREF c : kPalette) colours.insert(colours.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    support::GifBuilder gif(0x81, width, height, colours);
+    gif.Looping();
     for (const SolidFrame& f : frames) {
-        // +0 0x21 +1 0xF9 +2 size 4 +3 packed (disposal 1) +4 delay +6 transparent index +7 0
-        gif.insert(gif.end(), {0x21, 0xF9, 0x04, 0x04});
-        PutLe16(gif, f.delay);
-        gif.insert(gif.end(), {0x00, 0x00});
-        // +0 0x2C +1 left +3 top +5 width +7 height +9 packed +10 LZW code size, then the chain
-        gif.push_back(0x2C);
-        PutLe16(gif, f.left);
-        PutLe16(gif, f.top);
-        PutLe16(gif, f.width);
-        PutLe16(gif, f.height);
-        gif.insert(gif.end(), {0x00, 0x02});
-        const Bytes data = f.decodable ? SolidLzw(size_t(f.width) * f.height, f.colour) : Bytes();
-        for (size_t at = 0; at < data.size();) {
-            const size_t n = data.size() - at < 255 ? data.size() - at : 255;
-            gif.push_back(uint8_t(n));
-            gif.insert(gif.end(), data.begin() + at, data.begin() + at + n);
-            at += n;
-        }
-        gif.push_back(0x00);
+        gif.Control(f.delay, 0x04);
+        if (f.decodable)
+            gif.SolidImage(f.left, f.top, f.width, f.height, f.colour);
+        else
+            gif.Image(f.left, f.top, f.width, f.height, 0);
     }
-    gif.push_back(0x3B);
-    return gif;
+    return gif.Trailer().Get();
 }
 
 // An animation of solid frames that each cover the whole screen, in the given colours.
@@ -126,24 +79,10 @@ bool Load(CPictureEx& picture, const Bytes& bytes) {
     return picture.LoadFromMemory(block.Get(), static_cast<DWORD>(bytes.size()));
 }
 
-// "/work/tests/data" -> "Z:\work\tests\data" (Wine's drive Z: is the Unix root).
-std::string TestDataPath(const char* name) {
-    std::string path = std::string("Z:") + SKYLARK_PICTURE_TEST_DATA + "/" + name;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
-
 std::string TempPath() {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     return dir;
-}
-
-bool Near(COLORREF a, COLORREF b) {
-    const auto close = [](int x, int y) { return std::abs(x - y) <= 8; };
-    return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) && close(GetBValue(a), GetBValue(b));
 }
 
 // The live animation threads of this process: they run at the lowest priority, and nothing else does.
@@ -199,7 +138,7 @@ protected:
 
     // Repaints now and tells whether the window shows `colour` at (x, y).
     bool Shows(int x, int y, COLORREF colour) {
-        return support::PumpUntil([&] { return Near(PixelAt(x, y), colour); }, kSettleMs);
+        return support::PumpUntil([&] { return support::Near(PixelAt(x, y), colour, 8); }, kSettleMs);
     }
 
     HWND m_host = nullptr;
@@ -210,9 +149,7 @@ protected:
 // What a user sees of each kind of picture: the window takes the picture's size, shows the canvas
 // colour until Show, then the picture; only two or more frames start a thread.
 TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture) {
-    const HDC screen = GetDC(nullptr);
-    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96) << "the prefix is meant to run at 96 DPI";
-    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(support::ScreenDpi(), 96) << "the prefix is meant to run at 96 DPI";
 
     struct Case {
         const char* name;
@@ -225,7 +162,13 @@ TEST_F(PictureExTest, LoadSizesTheWindowAndShowDrawsThePicture) {
     };
     const Case cases[] = {
         // 2540 x 1270 HIMETRIC, made by `convert -size 96x48 xc:red -density 96 -units PixelsPerInch`
-        {"jpeg", TestDataPath("red-96x48-96dpi.jpg"), {}, {96, 48}, {48, 24}, kPalette[kRed], false},
+        {"jpeg",
+         support::WindowsPathFromUnix(SKYLARK_PICTURE_TEST_DATA "/red-96x48-96dpi.jpg"),
+         {},
+         {96, 48},
+         {48, 24},
+         kPalette[kRed],
+         false},
         // One image smaller than the screen: the canvas keeps the logical screen size.
         {"one-block gif", "", SolidGif(40, 30, {{5, 5, 10, 8, kBlue, 0}}), {40, 30}, {10, 9}, kPalette[kBlue], false},
         {"three-frame gif",
@@ -325,7 +268,7 @@ TEST_F(PictureExTest, AnimationCyclesThroughItsFramesInOrder) {
         [&] {
             const COLORREF now = PixelAt(16, 16);
             for (int i = 0; i < 3; ++i) {
-                if (Near(now, order[i]) && (seen.empty() || seen.back() != i)) seen.push_back(i);
+                if (support::Near(now, order[i], 8) && (seen.empty() || seen.back() != i)) seen.push_back(i);
             }
             return seen.size() >= 7;  // two whole rounds and back to the start
         },

@@ -25,6 +25,30 @@ void FinishDisposal(const GifFrameInfo& frame, AnimationCanvas& canvas) {
         canvas.RestoreSaved(RectOf(frame));
 }
 
+// The canvas's drawing lock, released on every way out of the loop.
+class DrawingLock {
+public:
+    explicit DrawingLock(AnimationCanvas& canvas) : m_canvas(canvas) { Lock(); }
+    ~DrawingLock() { Unlock(); }
+    DrawingLock(const DrawingLock&) = delete;
+    DrawingLock& operator=(const DrawingLock&) = delete;
+
+    void Lock() {
+        if (m_held) return;
+        m_canvas.BeginDrawing();
+        m_held = true;
+    }
+    void Unlock() {
+        if (!m_held) return;
+        m_held = false;
+        m_canvas.EndDrawing();
+    }
+
+private:
+    AnimationCanvas& m_canvas;
+    bool m_held = false;
+};
+
 }  // namespace
 
 unsigned FrameWaitMs(int32_t delay) {
@@ -39,6 +63,9 @@ void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& can
     if (frames.empty()) return;
     if (frameIndex >= frames.size()) frameIndex = 0;
 
+    // A disposal and the drawing of the next frame are one step to a paint, which would otherwise
+    // show the canvas with neither frame.
+    DrawingLock drawing(canvas);
     // A stop that came while this frame was on show left its disposal undone.
     FinishDisposal(frames[frameIndex], canvas);
 
@@ -46,11 +73,14 @@ void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& can
         const GifFrameInfo& frame = frames[frameIndex];
         const CanvasRect rect = RectOf(frame);
         if (frame.disposal == kDisposeToPrevious) canvas.SaveUnder(rect);
-        if (canvas.RenderFrame(frameIndex, rect)) canvas.Invalidate();
+        const bool drawn = canvas.RenderFrame(frameIndex, rect);
+        drawing.Unlock();
+        if (drawn) canvas.Invalidate();
         if (stop.StopRequested()) break;
         stop.Wait(FrameWaitMs(frame.delay));
         // Stopping here leaves the frame on show with its disposal pending, for the next run.
         if (stop.StopRequested()) break;
+        drawing.Lock();
         FinishDisposal(frame, canvas);
         ++frameIndex;
         if (frameIndex >= frames.size()) {

@@ -48,6 +48,11 @@ public:
     virtual void RestoreSaved(const CanvasRect& rect) = 0;
     // The save canvas outlives a stop, so the next run can finish the restore.
     virtual bool HasSaved() const = 0;
+    // Held from the disposal of the frame on show to the end of the next frame's drawing, never
+    // across Invalidate or a wait: a paint that copies the canvas holds it too, and so shows
+    // whole frames only.
+    virtual void BeginDrawing() = 0;
+    virtual void EndDrawing() = 0;
 };
 
 class StopSignal {
