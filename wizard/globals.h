@@ -1,6 +1,9 @@
 #pragma once
 // Process-wide state of the wizard. Written on the dialog's thread before the installation worker
-// starts; the worker only reads g_strAppDir, g_hSetupWnd and g_nOsType.
+// starts; the worker only reads g_strAppDir, g_hSetupWnd and g_nOsType. g_strAppDir and
+// g_strBkImage are defined in app/setup_app.cpp, right after theApp (they are constructed in that
+// order); the scalars in wizard/globals.cpp; the build variant's constant and switches in
+// app/build_variant.cpp.
 
 #include <windows.h>
 

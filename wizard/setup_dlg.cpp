@@ -70,20 +70,31 @@ void CSetupDlg::DoDataExchange() {
 
 BOOL CSetupDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    SetUpWindow();
+    if (const int exitCode = FindDataFolder()) return EndBeforeFirstPage(exitCode);
+    SetUpControls();
+    // Never let the user accept a licence that was never shown.
+    if (!LoadLicenceText()) return EndBeforeFirstPage(kExitLicenceUnreadable);
+    m_richLicense.ShowWindow(SW_HIDE);
+    ShowFirstPage();
+    return TRUE;
+}
 
+void CSetupDlg::SetUpWindow() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-
     PlaceWindowByDisplayClass();
     RemoveCaptionAndBorder();
+}
 
+int CSetupDlg::FindDataFolder() {
     const AppFolder folder = FindAppFolder();
     if (!folder.usable) {
         AfxMessageBoxWide(L"Set-up cannot run from this folder:\r\n" + folder.realName +
                               L"\r\n\r\nIts name holds characters that set-up cannot use on this system. Copy the "
                               L"set-up folder to a folder such as C:\\Setup and start it from there.",
                           MB_OK | MB_ICONSTOP);
-        return EndBeforeFirstPage(kExitFolderUnusable);
+        return kExitFolderUnusable;
     }
     g_strAppDir = folder.narrow;
 
@@ -91,9 +102,12 @@ BOOL CSetupDlg::OnInitDialog() {
     std::vector<core::ChangedFile> changed;
     if (!m_dataFiles.CheckAtStart(g_strAppDir + core::kDataFolder, changed)) {
         AfxMessageBox(core::ChangedFilesMessage(changed), MB_OK | MB_ICONSTOP);
-        return EndBeforeFirstPage(static_cast<int>(core::kRunFilesChanged));
+        return static_cast<int>(core::kRunFilesChanged);
     }
+    return 0;
+}
 
+void CSetupDlg::SetUpControls() {
     ::ShowWindow(GetDlgItem(IDOK), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
     SetWindowText("Wi-FiSkylark.exe");
@@ -106,12 +120,9 @@ BOOL CSetupDlg::OnInitDialog() {
     m_editLicense.SetBkColor(kLicenceBoxColour);
     m_editLicense.SetTextColor(kTextColour);
     m_editLicense.SetEditFont();
+}
 
-    // Never let the user accept a licence that was never shown.
-    if (!LoadLicenceText()) return EndBeforeFirstPage(kExitLicenceUnreadable);
-
-    m_richLicense.ShowWindow(SW_HIDE);
-
+void CSetupDlg::ShowFirstPage() {
     g_hSetupWnd = m_hWnd;
     ShowPage();
 
@@ -119,7 +130,6 @@ BOOL CSetupDlg::OnInitDialog() {
     // What only the later pages show is done once the window is up. Posted now, the message is
     // handled before any click the user makes on the shown window.
     ::PostMessageA(m_hWnd, WM_APP_AFTER_FIRST_SHOW, 0, 0);
-    return TRUE;
 }
 
 void CSetupDlg::PrepareLaterPages() {
@@ -224,7 +234,7 @@ void CSetupDlg::OnWelcomeNext() {
 }
 
 void CSetupDlg::OnInstallNext() {
-    g_nCurPage = 4;  // names no page: nothing changes (the button is always disabled when shown)
+    g_nCurPage = core::kPageNone;  // nothing changes (the button is always disabled when shown)
     ShowPage();
 }
 

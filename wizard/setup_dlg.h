@@ -24,6 +24,14 @@ protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
+    // OnInitDialog's steps, in their order.
+    void SetUpWindow();
+    // The application folder, and in a released program its data files checked: the exit code
+    // when the wizard cannot go on (after its message), else 0.
+    int FindDataFolder();
+    void SetUpControls();
+    void ShowFirstPage();
+
     void ShowPage();
     bool LoadLicenceText();
     BOOL EndBeforeFirstPage(int exitCode);

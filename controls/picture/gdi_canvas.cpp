@@ -2,10 +2,9 @@
 
 #include "ole_picture.h"
 
-namespace {
-
-// The colour a new canvas is filled with (COLOR_MENU), as a system colour brush value.
 HBRUSH CanvasColourBrush() { return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1)); }
+
+namespace {
 
 RECT ToRect(const core::CanvasRect& r) {
     RECT rect;

@@ -11,6 +11,9 @@
 
 #include <vector>
 
+// The colour a new canvas is filled with (COLOR_MENU), as a system colour brush value.
+HBRUSH CanvasColourBrush();
+
 class GdiCanvas : public core::AnimationCanvas {
 public:
     // Everything is borrowed and must outlive the canvas. A null `background` fills with the

@@ -64,6 +64,7 @@ bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size) {
     if (!data) return false;
     const bool isGif = core::GifWalker::IsGif(data, size);
     const GifLoad gif = isGif ? WalkGif(data, size) : GifLoad::NoGraphicBlock;
+    if (gif == GifLoad::Frames) LoadFrames();
     m_walker.Reset();  // the walk's view of the data ends before the lock does
     lock.Unlock();
 
@@ -98,9 +99,7 @@ CPictureEx::GifLoad CPictureEx::WalkGif(const uint8_t* data, DWORD size) {
 
     const size_t blocks = m_walker.CountGraphicBlocks();
     if (blocks == 0) return GifLoad::NoGraphicBlock;
-    if (blocks == 1) return GifLoad::SingleBlock;
-    LoadFrames();
-    return GifLoad::Frames;
+    return blocks == 1 ? GifLoad::SingleBlock : GifLoad::Frames;
 }
 
 // Cuts frames from the first block on, until the cut fails. A frame the loader refuses is dropped
@@ -135,7 +134,7 @@ bool CPictureEx::CreateCanvas(int width, int height) {
     if (!window.Get()) return false;
     if (!m_canvasDC.Create(window.Get(), width, height)) return false;
     const RECT whole = {0, 0, width, height};
-    ::FillRect(m_canvasDC.Get(), &whole, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1)));
+    ::FillRect(m_canvasDC.Get(), &whole, CanvasColourBrush());
     m_canvasReady = true;
     // A window made smaller is not repainted, and would keep showing the picture loaded before.
     ::InvalidateRect(m_hWnd, nullptr, FALSE);

@@ -50,7 +50,9 @@ protected:
 private:
     enum class GifLoad { NoGraphicBlock, SingleBlock, Frames };
 
+    // Reads the logical screen and counts the graphic blocks; decodes nothing.
     GifLoad WalkGif(const uint8_t* data, DWORD size);
+    // After a walk that found frames, the data still locked: cuts and decodes each frame.
     void LoadFrames();
     bool LoadSinglePicture(HGLOBAL block, DWORD size);
     bool CreateCanvas(int width, int height);

@@ -13,6 +13,8 @@ struct PageStep {
 };
 
 enum WizardPage { kPageWelcome = 0, kPageLicence = 1, kPageInstalling = 2, kPageFinish = 3 };
+// A page number past the last: the Installing page's Next sets it, and nothing changes.
+constexpr int kPageNone = 4;
 
 // The steps of one page; count 0 for a number that names no page (4, say).
 struct PageSteps {
