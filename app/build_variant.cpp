@@ -1,7 +1,7 @@
 // What the shipped build and the test build differ in, and nothing else: the test build has a Finish
 // fallback short enough for a test to wait for, a switch that makes the installation worker's start
-// fail, one that makes start-up throw, and one that pauses a released program's worker while it
-// holds the checked package.
+// fail, one that makes start-up throw, one that pauses a released program's worker while it holds
+// the checked package, and one that answers whether high contrast is on.
 #include "build_variant.h"
 #include "globals.h"
 #include "kernel_handles.h"
@@ -33,6 +33,20 @@ bool WorkerStartMustFail() { return TestSwitchIsOn("SKYLARK_TEST_FAIL_WORKER_STA
 
 void ThrowIfStartMustFail() {
     if (TestSwitchIsOn("SKYLARK_TEST_FAIL_START")) throw std::runtime_error("start-up failure asked for by a test");
+}
+
+bool HighContrastAnsweredForTest(bool& on) {
+#ifdef SKYLARK_TEST_BUILD
+    char name[200] = {};
+    const DWORD length = ::GetEnvironmentVariableA("SKYLARK_TEST_HIGH_CONTRAST", name, sizeof name);
+    if (length == 0 || length >= sizeof name) return false;
+    const CHandle event(::OpenEventA(SYNCHRONIZE, FALSE, name));
+    on = event && ::WaitForSingleObject(event.Get(), 0) == WAIT_OBJECT_0;
+    return true;
+#else
+    (void)on;
+    return false;
+#endif
 }
 
 void PackageHeldForTest() {

@@ -22,14 +22,6 @@ typedef BOOL(WINAPI* SetDefaultDllDirectoriesFn)(DWORD);
 typedef BOOL(WINAPI* SetDllDirectoryAFn)(LPCSTR);
 typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
 
-// A function of a library loaded at run time, or one that not every supported release exports.
-template <typename Fn>
-Fn FindFunction(HMODULE module, const char* name) {
-    if (!module) return nullptr;
-    // Through a generic function pointer type: a cast between two unrelated ones draws a warning.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 // The program is run from a download folder, beside whatever else lies there: a DLL loaded by name
 // must come from the system folder. Windows 8 (and 7 or Vista with KB2533623) can say so for the
 // whole process; XP SP1 and later can at least take the current folder out of the search. Returns
@@ -43,24 +35,15 @@ bool RestrictDllSearch() {
     return false;
 }
 
-// By full path. Where the search could not be restricted, the library's own imports are looked
-// for beside it (in the system folder) rather than beside the program.
-HMODULE LoadSystemLibrary(const std::string& systemDir, const char* name, bool searchRestricted) {
-    if (systemDir.empty()) return nullptr;
-    return ::LoadLibraryExA((systemDir + "\\" + name).c_str(), nullptr,
-                            searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 }  // namespace
 
 BOOL CSetupApp::InitInstance() {
     ThrowIfStartMustFail();
     const bool searchRestricted = RestrictDllSearch();
-    const std::string systemDir = SystemDirectory();
 
     // The common controls are not a Known DLL: imported, they would be looked for beside the
     // program before anything here could run. The dialog's progress bar needs their classes.
-    const HMODULE commonControls = LoadSystemLibrary(systemDir, "comctl32.dll", searchRestricted);
+    const HMODULE commonControls = LoadSystemLibrary("comctl32.dll", searchRestricted);
     if (const auto init = FindFunction<InitCommonControlsExFn>(commonControls, "InitCommonControlsEx")) {
         INITCOMMONCONTROLSEX controls = {};
         controls.dwSize = sizeof(controls);
@@ -69,8 +52,8 @@ BOOL CSetupApp::InitInstance() {
     }
 
     // The dialog template holds a "RichEdit20A" control: its class must exist before the dialog.
-    LoadSystemLibrary(systemDir, "riched32.dll", searchRestricted);
-    LoadSystemLibrary(systemDir, "riched20.dll", searchRestricted);
+    LoadSystemLibrary("riched32.dll", searchRestricted);
+    LoadSystemLibrary("riched20.dll", searchRestricted);
 
     // Pictures (the background, the animation) are decoded by OLE on this thread.
     const ComScope com;

@@ -54,3 +54,10 @@ std::string SystemDirectory() {
     if (got == 0 || got >= MAX_PATH) return std::string();
     return std::string(buffer, got);
 }
+
+HMODULE LoadSystemLibrary(const char* name, bool searchRestricted) {
+    const std::string systemDir = SystemDirectory();
+    if (systemDir.empty()) return nullptr;
+    return ::LoadLibraryExA((systemDir + "\\" + name).c_str(), nullptr,
+                            searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
+}

@@ -1,5 +1,7 @@
 #include "wnd.h"
 
+#include "accessible_name.h"
+
 #include <vector>
 
 namespace {
@@ -79,6 +81,11 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC:
             return reinterpret_cast<LRESULT>(
                 OnCtlColor(reinterpret_cast<HDC>(wp), FromHandle(reinterpret_cast<HWND>(lp)), msg - WM_CTLCOLORMSGBOX));
+        case WM_GETOBJECT: {
+            LRESULT named = 0;
+            if (m_accessibleName && AnswerGetObjectWithName(m_hWnd, wp, lp, m_accessibleName, named)) return named;
+            break;
+        }
         case WM_NCDESTROY:
             break;
     }

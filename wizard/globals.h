@@ -27,3 +27,7 @@ bool WorkerStartMustFail();
 // it. Nothing in the shipped build; in the test build, when its test asks for it, the worker says so
 // and waits for the test's word (or 60 s), so that the test can try to change the held package.
 void PackageHeldForTest();
+// Nothing in the shipped build. In the test build, when its test names an event of its own, the
+// wizard's question whether high contrast is on is answered by that event instead of the system
+// (which under Wine always says it is off): on while the event is set. True when so answered.
+bool HighContrastAnsweredForTest(bool& on);

@@ -5,6 +5,7 @@
 #include "display_class.h"
 #include "file_reader.h"
 #include "globals.h"
+#include "high_contrast.h"
 #include "install_run.h"
 #include "install_thread.h"
 #include "licence_text.h"
@@ -27,6 +28,11 @@ const int kExitFolderUnusable = 4;
 const COLORREF kTitleColour = RGB(255, 255, 255);
 const COLORREF kTextColour = RGB(51, 51, 51);
 const COLORREF kLicenceBoxColour = RGB(255, 255, 255);
+
+// What screen readers speak for the controls whose text does not say what they are.
+const wchar_t kLicenceBoxName[] = L"Licence agreement";
+const wchar_t kProgressName[] = L"Installation progress";
+const wchar_t kAnimationName[] = L"Installing";
 
 LOGFONTA VerdanaFont(int height, LONG weight) {
     LOGFONTA lf = {};
@@ -116,10 +122,27 @@ void CSetupDlg::SetUpControls() {
     m_stInstalling.ShowWindow(SW_HIDE);
     m_stWelcomeLabel.ShowWindow(SW_HIDE);
 
-    // The licence box paints dark grey on white with a brush of its own.
-    m_editLicense.SetBkColor(kLicenceBoxColour);
-    m_editLicense.SetTextColor(kTextColour);
+    m_highContrast = HighContrastIsOn();
+    SetLicenceBoxColours();
     m_editLicense.SetEditFont();
+
+    m_editLicense.SetAccessibleName(kLicenceBoxName);
+    m_progress.SetAccessibleName(kProgressName);
+    m_picAnimation.SetAccessibleName(kAnimationName);
+}
+
+void CSetupDlg::SetLicenceBoxColours() {
+    // Dark grey on white with a brush of its own; the user's own colours in high contrast.
+    m_editLicense.SetBkColor(m_highContrast ? ::GetSysColor(COLOR_WINDOW) : kLicenceBoxColour);
+    m_editLicense.SetTextColor(m_highContrast ? ::GetSysColor(COLOR_WINDOWTEXT) : kTextColour);
+}
+
+void CSetupDlg::OnColoursChanged(bool systemColours) {
+    m_highContrast = HighContrastIsOn();
+    SetLicenceBoxColours();
+    // Top-level windows alone hear of new system colours; the common controls keep theirs until told.
+    if (systemColours) m_progress.SendMessage(WM_SYSCOLORCHANGE);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CSetupDlg::ShowFirstPage() {
@@ -279,6 +302,12 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_APP_AFTER_FIRST_SHOW:
             PrepareLaterPages();
             return 0;
+        case WM_SYSCOLORCHANGE:
+            OnColoursChanged(true);
+            break;
+        case WM_SETTINGCHANGE:
+            if (wp == SPI_SETHIGHCONTRAST) OnColoursChanged(false);
+            break;
     }
     return CDialog::WindowProc(msg, wp, lp);
 }
@@ -361,6 +390,11 @@ HBRUSH CSetupDlg::OnCtlColor(HDC dc, CWnd* control, UINT kind) {
     // The default first: it lets the licence box answer with its own colours (reflection).
     const HBRUSH answer = CDialog::OnCtlColor(dc, control, kind);
     if (kind != CTLCOLOR_STATIC) return answer;
+    if (m_highContrast) {
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        return ::GetSysColorBrush(COLOR_WINDOW);
+    }
     // Labels draw only their text over the background picture.
     ::SetBkMode(dc, TRANSPARENT);
     const int id = control ? ::GetDlgCtrlID(control->GetSafeHwnd()) : 0;
@@ -394,6 +428,14 @@ void CSetupDlg::OnPaint() {
 }
 
 BOOL CSetupDlg::OnEraseBkgnd(HDC dc) {
+    if (m_highContrast) {
+        // The user's window colour, and no picture: text over a photograph is what a high-contrast
+        // theme is there to avoid.
+        RECT client;
+        ::GetClientRect(m_hWnd, &client);
+        ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
+        return TRUE;
+    }
     // Decoded afresh at every erase (a released program decodes the copy it checked at start): the
     // picture lives only for this call.
     const std::string path = g_strAppDir + core::kDataFolder + g_strBkImage;

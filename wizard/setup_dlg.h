@@ -51,6 +51,9 @@ private:
     void PlaceWindowByDisplayClass();
     void RemoveCaptionAndBorder();
     void CreateFonts();
+    void SetLicenceBoxColours();
+    // High contrast switched on or off, or new system colours (systemColours): everything repainted.
+    void OnColoursChanged(bool systemColours);
     HBRUSH OnCtlColor(HDC dc, CWnd* control, UINT kind) override;
     LRESULT OnNcHitTest(POINT screenPoint);
     void OnPaint();
@@ -90,6 +93,8 @@ private:
     // The background picture's absence is reported once; every erase would report it again.
     bool m_backgroundFailureReported = false;
     bool m_laterPagesPrepared = false;
+    // While true the wizard draws with the system's colours only.
+    bool m_highContrast = false;
     // The program's exit code when the wizard ends: 0, or a failed run's (never 0). Once a run has
     // failed, the Finish page never comes.
     int m_exitCode = 0;

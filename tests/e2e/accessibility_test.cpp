@@ -1,0 +1,278 @@
+// The wizard for people who cannot use it as drawn: in high contrast (the test build's switch
+// answers the wizard's question, which Wine always answers "off"), through a screen reader's
+// names, and with the keyboard alone. Also that without high contrast every page looks as before.
+#include "wizard_fixture.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <oleacc.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace e2e {
+namespace {
+
+// Two schemes of the kind high-contrast themes have, neither of them Wine's own colours.
+struct Scheme {
+    COLORREF window, text;
+};
+constexpr Scheme kYellowOnBlack = {RGB(0, 0, 0), RGB(255, 255, 0)};
+constexpr Scheme kBlueOnWhite = {RGB(255, 255, 255), RGB(0, 0, 160)};
+
+// The system's window colours for as long as the object lives; SetSysColors tells every window.
+class SystemColours {
+public:
+    SystemColours() : m_saved{GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)} {}
+    ~SystemColours() { Set({m_saved[0], m_saved[1]}); }
+    SystemColours(const SystemColours&) = delete;
+    SystemColours& operator=(const SystemColours&) = delete;
+    static bool Set(const Scheme& scheme) {
+        const INT elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+        const COLORREF values[] = {scheme.window, scheme.text};
+        return SetSysColors(2, elements, values) != FALSE;
+    }
+
+private:
+    COLORREF m_saved[2];
+};
+
+bool Between(COLORREF c, COLORREF a, COLORREF b) {
+    auto in = [](int v, int x, int y) { return v >= std::min(x, y) - 2 && v <= std::max(x, y) + 2; };
+    return in(GetRValue(c), GetRValue(a), GetRValue(b)) && in(GetGValue(c), GetGValue(a), GetGValue(b)) &&
+           in(GetBValue(c), GetBValue(a), GetBValue(b));
+}
+
+// How a page is drawn in a scheme: the background outside the controls in the window colour only,
+// and the labels and the licence box in the text colour over it (anti-aliasing gives only colours
+// between the two).
+struct SchemeCheck {
+    int background = 0, wrongBackground = 0, text = 0, wrongText = 0;
+    std::string examples;
+};
+
+bool IsTextControl(HWND control) {
+    const int id = GetDlgCtrlID(control);
+    return ClassName(control) == "Static" ? id != IDC_ANIMATION : id == IDC_LICENSE_EDIT;
+}
+
+SchemeCheck CheckScheme(const ClientSnapshot& shot, HWND dialog, const Scheme& scheme) {
+    SchemeCheck check;
+    // Each control's rectangle, and the part of it judged as text (empty for the others); the
+    // system draws the licence box's border and scroll bar.
+    std::vector<std::pair<RECT, RECT>> controls;
+    for (HWND control : VisibleControls(dialog)) {
+        const RECT outer = RectInDialog(dialog, control);
+        RECT text = {};
+        if (IsTextControl(control)) {
+            text = outer;
+            if (ClassName(control) == "Edit") {
+                InflateRect(&text, -2, -2);
+                text.right -= GetSystemMetrics(SM_CXVSCROLL);
+            }
+        }
+        controls.push_back({outer, text});
+    }
+    auto note = [&](int x, int y, COLORREF c) {
+        char text[64];
+        snprintf(text, sizeof text, " (%d,%d) %06lX;", x, y, static_cast<unsigned long>(c));
+        if (check.examples.size() < 200) check.examples += text;
+    };
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            const COLORREF c = shot.At(x, y);
+            const POINT p = {x, y};
+            // A pixel of another control (the animation lies over the label above it) is not text.
+            bool overControl = false, overText = false, overOther = false;
+            for (const auto& control : controls) {
+                overControl = overControl || PtInRect(&control.first, p);
+                overText = overText || PtInRect(&control.second, p);
+                overOther = overOther || (PtInRect(&control.first, p) && IsRectEmpty(&control.second));
+            }
+            overText = overText && !overOther;
+            if (!overControl) {
+                ++check.background;
+                if (c != scheme.window) ++check.wrongBackground, note(x, y, c);
+            } else if (overText) {
+                check.text += c == scheme.text;
+                if (!Between(c, scheme.text, scheme.window)) ++check.wrongText, note(x, y, c);
+            }
+        }
+    }
+    return check;
+}
+
+uint64_t Fingerprint(const ClientSnapshot& shot) {
+    uint64_t hash = 1469598103934665603ull;
+    for (uint32_t p : shot.pixels) hash = (hash ^ p) * 1099511628211ull;
+    return hash;
+}
+
+// A fingerprint of a page as drawn, with the controls that move by themselves (the animation, the
+// progress bar) left out.
+uint64_t PageFingerprint(const ClientSnapshot& shot, HWND dialog) {
+    ClientSnapshot masked = shot;
+    for (int id : {IDC_ANIMATION, IDC_PROGRESS}) {
+        const RECT r = RectInDialog(dialog, GetDlgItem(dialog, id));
+        for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, shot.height); ++y) {
+            for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, shot.width); ++x)
+                masked.pixels[static_cast<size_t>(y) * shot.width + x] = 0;
+        }
+    }
+    return Fingerprint(masked);
+}
+
+// The pages at 96 DPI as the wizard drew them before it knew of high contrast (recorded from that
+// build with SKYLARK_E2E_RECORD_DIST, see below).
+const std::map<Page, uint64_t> kPagesAsBefore = {
+    {Page::Welcome, 0x0ull},
+    {Page::Licence, 0x0ull},
+    {Page::Installing, 0x0ull},
+    {Page::Finish, 0x0ull},
+};
+
+// The name a screen reader speaks for a control, asked of the wizard's process as one would.
+std::string AccessibleName(HWND control) {
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible))) ||
+        !accessible)
+        return "(no object)";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    const HRESULT got = accessible->get_accName(self, &name);
+    accessible->Release();
+    std::string text;
+    if (SUCCEEDED(got) && name) {
+        char buffer[512] = {};
+        WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+        text = buffer;
+    }
+    SysFreeString(name);
+    return text;
+}
+
+class AccessibilityTest : public WizardFixture {
+protected:
+    static void SetUpTestSuite() { CoInitialize(nullptr); }
+    static void TearDownTestSuite() { CoUninitialize(); }
+
+    // Starts the test build with high contrast answered by an event of this test's, set or not.
+    void StartWithSwitch(bool on) {
+        char name[64];
+        snprintf(name, sizeof name, "skylark-high-contrast-%lu", GetCurrentProcessId());
+        m_highContrast.reset(CreateEventA(nullptr, TRUE, on, name));
+        ASSERT_TRUE(m_highContrast) << LastErrorText();
+        ASSERT_NO_FATAL_FAILURE(MakeCopy(TestDist(), {}));
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
+                                    {{"SKYLARK_TEST_HIGH_CONTRAST", name},
+                                     {"SKYLARK_STANDIN_SECONDS", kLongRun},
+                                     {"SKYLARK_STANDIN_RECORD", m_record}}));
+        ASSERT_TRUE(m_wizard->WaitForWindow());
+    }
+
+    ClientSnapshot CaptureWhen(const std::function<bool(const ClientSnapshot&)>& good) {
+        ClientSnapshot shot;
+        WaitUntil([&] { return good(shot = m_wizard->CaptureClient()); }, 10000);
+        return shot;
+    }
+
+    // On the page on show, which must still be on show once it is drawn so.
+    void ExpectDrawnIn(const Scheme& scheme, Page page, const char* when = "") {
+        SCOPED_TRACE(std::string(ControlsOf(page).name) + when);
+        const HWND dialog = m_wizard->Dialog();
+        const ClientSnapshot shot = CaptureWhen([&](const ClientSnapshot& s) {
+            const SchemeCheck c = CheckScheme(s, dialog, scheme);
+            return c.wrongBackground == 0 && c.wrongText == 0 && c.text > 0;
+        });
+        ASSERT_TRUE(m_wizard->Shows(page)) << "the page changed before it was drawn";
+        const SchemeCheck check = CheckScheme(shot, dialog, scheme);
+        EXPECT_GT(check.background, shot.width * shot.height / 3);
+        EXPECT_EQ(check.wrongBackground, 0) << "background pixels not in the window colour:" << check.examples;
+        EXPECT_EQ(check.wrongText, 0) << "text pixels neither text nor window colour:" << check.examples;
+        EXPECT_GE(check.text, 50) << "too few pixels in the text colour";
+    }
+
+    // Ends the package, so that the run brings the Finish page.
+    void EndPackage() {
+        ASSERT_NE(FileTextOnceALineIsWritten(m_record, kWaitMs), "") << "the package never ran";
+        ASSERT_GT(TerminateProcessesUnder(m_copy->Path("data\\")), 0);
+    }
+
+    struct EventCloser {
+        void operator()(HANDLE h) const { CloseHandle(h); }
+    };
+    std::unique_ptr<void, EventCloser> m_highContrast;
+};
+
+TEST_F(AccessibilityTest, HighContrastDrawsEveryPageInTheSystemColoursOnly) {
+    SystemColours colours;
+    ASSERT_TRUE(SystemColours::Set(kYellowOnBlack));
+    StartWithSwitch(true);
+    ExpectDrawnIn(kYellowOnBlack, Page::Welcome);
+    ASSERT_TRUE(m_wizard->GoTo(Page::Licence));
+    ExpectDrawnIn(kYellowOnBlack, Page::Licence);
+    ASSERT_TRUE(m_wizard->GoTo(Page::Installing));
+    ExpectDrawnIn(kYellowOnBlack, Page::Installing);
+    RECT frame = {};
+    GetWindowRect(m_wizard->Control(IDC_ANIMATION), &frame);
+    // Eight frames of 100 ms, and the test build's Finish fallback a few seconds after Accept.
+    std::set<uint64_t> frames;
+    WaitUntil([&] { return frames.insert(Fingerprint(CaptureScreen(frame))).second && frames.size() >= 3; }, 2500, 20);
+    ASSERT_TRUE(m_wizard->Shows(Page::Installing)) << "the Finish page came before the animation was seen";
+    EXPECT_GE(frames.size(), 3u) << "the animation does not play";
+
+    ASSERT_NO_FATAL_FAILURE(EndPackage());
+    ASSERT_TRUE(m_wizard->WaitForPage(Page::Finish));
+    ExpectDrawnIn(kYellowOnBlack, Page::Finish);
+    m_wizard->Click(IDC_FINISH);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+}
+
+// Wine's processes keep the system colours they read first, so a running wizard cannot be shown
+// new ones by SetSysColors here; what it must do on either message is ask again and repaint, which
+// switching high contrast itself shows.
+TEST_F(AccessibilityTest, HighContrastSwitchedWhileRunningRepaintsAtEitherMessage) {
+    SystemColours colours;
+    ASSERT_TRUE(SystemColours::Set(kBlueOnWhite));
+    StartWithSwitch(false);
+    ASSERT_TRUE(m_wizard->GoTo(Page::Licence));
+    const struct {
+        bool on;
+        UINT message;
+        WPARAM wp;
+    } steps[] = {
+        {true, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST},
+        {false, WM_SYSCOLORCHANGE, 0},
+        {true, WM_SYSCOLORCHANGE, 0},
+        {false, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::string(step.on ? "on" : "off") + " at message " + std::to_string(step.message));
+        step.on ? SetEvent(m_highContrast.get()) : ResetEvent(m_highContrast.get());
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(m_wizard->Dialog(), step.message, step.wp, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+        if (step.on) {
+            ExpectDrawnIn(kBlueOnWhite, Page::Licence, ", switched on");
+            continue;
+        }
+        const HWND dialog = m_wizard->Dialog();
+        const ClientSnapshot off = CaptureWhen([&](const ClientSnapshot& s) {
+            return CheckScheme(s, dialog, kBlueOnWhite).wrongBackground > s.width * s.height / 3;
+        });
+        EXPECT_GT(CheckScheme(off, dialog, kBlueOnWhite).wrongBackground, off.width * off.height / 3)
+            << "switched off, the picture did not come back";
+    }
+    m_wizard->CancelAndExpectExitZero();
+}
+
+}  // namespace
+}  // namespace e2e

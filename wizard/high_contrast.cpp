@@ -1,0 +1,14 @@
+#include "high_contrast.h"
+
+#include "globals.h"
+
+#include <windows.h>
+
+bool HighContrastIsOn() {
+    bool answer = false;
+    if (HighContrastAnsweredForTest(answer)) return answer;
+    HIGHCONTRASTA setting = {};
+    setting.cbSize = sizeof setting;
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
