@@ -69,6 +69,11 @@ LRESULT CEditEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(wp)), point);
             return 0;
         }
+        case WM_GETDLGCODE:
+            // Tabbing into a multi-line box must not select its whole text: the caret would go to
+            // the end, and the box would show the end of a long text to someone about to read it.
+            if (::GetWindowLongA(m_hWnd, GWL_STYLE) & ES_MULTILINE) return Default() & ~DLGC_HASSETSEL;
+            break;
     }
     return CEdit::WindowProc(msg, wp, lp);
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -139,10 +140,13 @@ const std::map<Page, uint64_t> kPagesAsBefore = {
 // The name a screen reader speaks for a control, asked of the wizard's process as one would.
 std::string AccessibleName(HWND control) {
     IAccessible* accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                          reinterpret_cast<void**>(&accessible))) ||
-        !accessible)
-        return "(no object)";
+    const HRESULT found = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&accessible));
+    if (FAILED(found) || !accessible) {
+        char text[48];
+        snprintf(text, sizeof text, "(no object: %08lX)", static_cast<unsigned long>(found));
+        return text;
+    }
     VARIANT self;
     VariantInit(&self);
     self.vt = VT_I4;
@@ -272,6 +276,123 @@ TEST_F(AccessibilityTest, HighContrastSwitchedWhileRunningRepaintsAtEitherMessag
             << "switched off, the picture did not come back";
     }
     m_wizard->CancelAndExpectExitZero();
+}
+
+// What a screen reader says for each control a page shows: buttons and labels by their text, the
+// controls whose text says nothing by the names the wizard gives them.
+TEST_F(AccessibilityTest, EveryControlAPageShowsHasANameThatSaysWhatItIs) {
+    const std::map<int, std::string> given = {{IDC_LICENSE_EDIT, "Licence agreement"},
+                                              {IDC_PROGRESS, "Installation progress"},
+                                              {IDC_ANIMATION, "Installing"}};
+    Start(ShippedDist());
+    for (Page page : {Page::Welcome, Page::Licence, Page::Installing, Page::Finish}) {
+        SCOPED_TRACE(ControlsOf(page).name);
+        if (page == Page::Finish) ASSERT_NO_FATAL_FAILURE(EndPackage());
+        ASSERT_TRUE(m_wizard->GoTo(page));
+        for (HWND control : VisibleControls(m_wizard->Dialog())) {
+            const int id = GetDlgCtrlID(control);
+            const auto name = given.find(id);
+            EXPECT_EQ(AccessibleName(control), name != given.end() ? name->second : WindowText(control))
+                << "control " << id;
+        }
+    }
+    m_wizard->Click(IDC_FINISH);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u);
+}
+
+// The controls that Tab must visit on the page on show, in the dialog's order: visible, enabled
+// and with a tab stop.
+std::vector<int> TabStops(HWND dialog) {
+    std::vector<int> ids;
+    for (HWND control : VisibleControls(dialog)) {
+        if (IsWindowEnabled(control) && (GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP))
+            ids.push_back(GetDlgCtrlID(control));
+    }
+    return ids;
+}
+
+class KeyboardTest : public AccessibilityTest {
+protected:
+    // Types the key (with Shift, if asked) and waits until the focus is on `expected`; the focus then.
+    // Where the focus should stay where it is, nothing shows that the key has been handled: the
+    // wizard is given a moment first.
+    int Type(WORD vk, int expected, bool shift = false) {
+        const bool stays = m_wizard->FocusId() == expected;
+        TypeKeyAt(m_wizard->Dialog(), vk, shift ? VK_SHIFT : 0);
+        if (stays) Sleep(500);
+        WaitUntil([&] { return m_wizard->FocusId() == expected; }, 10000);
+        return m_wizard->FocusId();
+    }
+
+    // Tab around the page and back with Shift+Tab: each way visits every tab stop once, in the
+    // dialog's order (or its reverse), and comes round to where it began.
+    void ExpectTabCycles() {
+        const std::vector<int> stops = TabStops(m_wizard->Dialog());
+        ASSERT_FALSE(stops.empty());
+        // From wherever the page put the focus (a label, on the Installing page) onto the first stop.
+        const int start = m_wizard->FocusId();
+        size_t at = std::find(stops.begin(), stops.end(), start) - stops.begin();
+        if (at == stops.size()) {
+            at = 0;
+            ASSERT_EQ(Type(VK_TAB, stops[0]), stops[0]) << "Tab from control " << start;
+        }
+        for (size_t i = 1; i <= stops.size(); ++i) {
+            const int next = stops[(at + i) % stops.size()];
+            EXPECT_EQ(Type(VK_TAB, next), next) << "Tab number " << i;
+        }
+        for (size_t i = 1; i <= stops.size(); ++i) {
+            const int previous = stops[(at + stops.size() * 2 - i) % stops.size()];
+            EXPECT_EQ(Type(VK_TAB, previous, true), previous) << "Shift+Tab number " << i;
+        }
+    }
+
+    int FirstVisibleLine() const {
+        return static_cast<int>(SendMessageA(m_wizard->Control(IDC_LICENSE_EDIT), EM_GETFIRSTVISIBLELINE, 0, 0));
+    }
+    // Types the key and waits until the licence box's first visible line passes `beyond` (or comes
+    // back before it, for the keys that scroll up).
+    int ScrollWith(WORD vk, int beyond, bool up = false) {
+        TypeKeyAt(m_wizard->Dialog(), vk);
+        WaitUntil([&] { return up ? FirstVisibleLine() < beyond : FirstVisibleLine() > beyond; }, 5000);
+        return FirstVisibleLine();
+    }
+};
+
+TEST_F(KeyboardTest, WelcomeToFinishWithTheKeyboardAlone) {
+    Start(ShippedDist());
+    ASSERT_TRUE(m_wizard->WaitForPage(Page::Welcome));
+    ExpectTabCycles();
+    ASSERT_EQ(m_wizard->FocusId(), IDC_WELCOME_NEXT);
+    TypeKeyAt(m_wizard->Dialog(), VK_SPACE);
+    ASSERT_TRUE(m_wizard->WaitForPage(Page::Licence)) << "Space on Next";
+
+    ExpectTabCycles();
+    ASSERT_EQ(m_wizard->FocusId(), IDC_ACCEPT);
+    ASSERT_EQ(Type(VK_TAB, IDC_LICENSE_CANCEL), IDC_LICENSE_CANCEL);
+    ASSERT_EQ(Type(VK_TAB, IDC_LICENSE_EDIT), IDC_LICENSE_EDIT);
+    const std::string text = m_wizard->Text(IDC_LICENSE_EDIT);
+    const int top = FirstVisibleLine();
+    EXPECT_EQ(top, 0) << "Tab into the licence box moved its text";
+    const int paged = ScrollWith(VK_NEXT, top);
+    EXPECT_GT(paged, top) << "Page Down";
+    const int down = ScrollWith(VK_DOWN, paged);
+    int line = down;
+    // The caret may first walk to the bottom of the view before the text moves.
+    for (int i = 0; i < 40 && line == paged; ++i) line = ScrollWith(VK_DOWN, paged);
+    EXPECT_GT(line, paged) << "Down arrow";
+    EXPECT_LT(ScrollWith(VK_PRIOR, line, true), line) << "Page Up";
+    EXPECT_EQ(m_wizard->Text(IDC_LICENSE_EDIT), text) << "the keys changed the licence text";
+    ASSERT_EQ(Type(VK_TAB, IDC_ACCEPT), IDC_ACCEPT);
+    TypeKeyAt(m_wizard->Dialog(), VK_RETURN);
+    ASSERT_TRUE(m_wizard->WaitForPage(Page::Installing)) << "Enter on Accept";
+
+    ExpectTabCycles();
+    ASSERT_NO_FATAL_FAILURE(EndPackage());
+    ASSERT_TRUE(m_wizard->WaitForPage(Page::Finish));
+    ExpectTabCycles();
+    ASSERT_EQ(m_wizard->FocusId(), IDC_FINISH);
+    TypeKeyAt(m_wizard->Dialog(), VK_RETURN);
+    EXPECT_EQ(ExpectExit(*m_wizard), 0u) << "Enter on Finish";
 }
 
 }  // namespace

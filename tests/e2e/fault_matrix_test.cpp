@@ -203,7 +203,7 @@ private:
             m_outcome.keyNotes.push_back("Escape typed at the wizard closed the message");
             return;
         }
-        TypeKeyAt(wizard, VK_F4, true);
+        TypeKeyAt(wizard, VK_F4, VK_MENU);
         m_outcome.keyNotes.push_back(WaitUntil(boxGoneOrEnded, 2000)
                                          ? "Alt+F4 typed at the wizard closed the message"
                                          : "the message stayed through Escape and Alt+F4 typed at the wizard");

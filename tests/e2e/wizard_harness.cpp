@@ -445,7 +445,7 @@ std::string ClassName(HWND window) {
     return n > 0 ? std::string(name, static_cast<size_t>(n)) : std::string();
 }
 
-void TypeKeyAt(HWND window, WORD vk, bool withAlt) {
+void TypeKeyAt(HWND window, WORD vk, WORD modifier) {
     SetForegroundWindow(window);
     std::vector<INPUT> keys;
     auto key = [&](WORD code, bool up) {
@@ -456,10 +456,10 @@ void TypeKeyAt(HWND window, WORD vk, bool withAlt) {
         input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         keys.push_back(input);
     };
-    if (withAlt) key(VK_MENU, false);
+    if (modifier) key(modifier, false);
     key(vk, false);
     key(vk, true);
-    if (withAlt) key(VK_MENU, true);
+    if (modifier) key(modifier, true);
     SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 

@@ -143,9 +143,10 @@ private:
 // The process's exit code once it has ended; a test failure (and 0xBAD) if it does not end in time.
 DWORD ExpectExit(DrivenProcess& process);
 
-// A key typed on the keyboard (with Alt held, if asked) while `window` is brought to the front:
-// input goes where the system sends it, not straight into a window's queue.
-void TypeKeyAt(HWND window, WORD vk, bool withAlt = false);
+// A key typed on the keyboard (with a modifier key held, VK_MENU or VK_SHIFT, if one is given)
+// while `window` is brought to the front: input goes where the system sends it, not straight into a
+// window's queue.
+void TypeKeyAt(HWND window, WORD vk, WORD modifier = 0);
 
 // Wine's reported Windows version for the wizard alone, for as long as the object lives.
 class ReportedVersion {
