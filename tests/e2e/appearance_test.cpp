@@ -49,13 +49,6 @@ const DisplayClass kClasses[] = {
 
 const DisplayClass& ClassForDpi(int dpi) { return dpi <= 96 ? kClasses[0] : dpi <= 125 ? kClasses[1] : kClasses[2]; }
 
-// Each channel between those of a and b: what anti-aliased text of colour a over b can give.
-bool Between(COLORREF c, COLORREF a, COLORREF b, int tolerance) {
-    auto in = [&](int v, int x, int y) { return v >= (x < y ? x : y) - tolerance && v <= (x > y ? x : y) + tolerance; };
-    return in(GetRValue(c), GetRValue(a), GetRValue(b)) && in(GetGValue(c), GetGValue(a), GetGValue(b)) &&
-           in(GetBValue(c), GetBValue(a), GetBValue(b));
-}
-
 std::string Hex(COLORREF c) {
     char text[16];
     snprintf(text, sizeof text, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
@@ -303,13 +296,6 @@ void Drag(POINT from, int dx, int dy) {
     MoveMouse({from.x + dx, from.y + dy}, MOUSEEVENTF_LEFTUP);
 }
 
-// A cheap fingerprint of what a rectangle of the screen shows.
-uint64_t Fingerprint(const ClientSnapshot& shot) {
-    uint64_t hash = 1469598103934665603ull;
-    for (uint32_t p : shot.pixels) hash = (hash ^ p) * 1099511628211ull;
-    return hash;
-}
-
 class AppearanceTest : public WizardFixture {
 protected:
     void SetUp() override {
@@ -332,27 +318,10 @@ protected:
 
     HWND Dialog() const { return m_wizard->Dialog(); }
 
-    // Ends the package, so that the run brings the Finish page. The Installing page shows before
-    // the package has started, so this waits until the package runs its own code (its record is
-    // written): a package not yet there would run on, and one ended while Wine was still starting
-    // it was once seen, under the emulated 32-bit loader, to keep the run waiting past our patience.
-    void EndPackage() {
-        ASSERT_NE(FileTextOnceALineIsWritten(m_record, kWaitMs), "") << "the package never ran";
-        ASSERT_GT(TerminateProcessesUnder(m_copy->Path("data\\")), 0) << "the package was not running";
-    }
-
     std::vector<RECT> VisibleControlRects() const {
         std::vector<RECT> rects;
         for (HWND control : VisibleControls(Dialog())) rects.push_back(RectInDialog(Dialog(), control));
         return rects;
-    }
-
-    // Polls until a capture satisfies good (painting may still be going on), then returns the
-    // last capture for the test's own assertions.
-    ClientSnapshot CaptureWhen(const std::function<bool(const ClientSnapshot&)>& good, DWORD timeoutMs = 10000) {
-        ClientSnapshot shot;
-        WaitUntil([&] { return good(shot = m_wizard->CaptureClient()); }, timeoutMs);
-        return shot;
     }
 
     // Fatal when a box comes, so that a wizard that keeps showing boxes does not hold the test up.
@@ -733,23 +702,13 @@ TEST_F(AppearanceTest, LicenceBoxShowsItsTextInVerdanaTenPoint) {
     m_wizard->CancelAndExpectExitZero();
 }
 
-// Distinct pictures the animation control shows over about two seconds.
-size_t DistinctFrames(DrivenProcess& wizard, HWND dialog, HWND animation) {
-    std::set<uint64_t> seen;
-    for (int i = 0; i < 20; ++i) {
-        seen.insert(Fingerprint(Crop(wizard.CaptureClient(), RectInDialog(dialog, animation))));
-        Sleep(110);
-    }
-    return seen.size();
-}
-
 TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
     Start(ShippedDist(), SolidPictures());
     ASSERT_TRUE(m_wizard->GoTo(Page::Installing));
     HWND animation = m_wizard->Control(IDC_ANIMATION);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(animation) != FALSE; }));
     // The sample animation has eight frames of 100 ms: a running one shows several in two seconds.
-    EXPECT_GE(DistinctFrames(*m_wizard, Dialog(), animation), 3u) << "the animation does not run";
+    EXPECT_GE(DistinctAnimationFrames(), 3u) << "the animation does not run";
     const std::vector<DWORD> animationThread = support::LowestPriorityThreads(m_wizard->Pid());
     EXPECT_EQ(animationThread.size(), 1u) << "no single thread of the lowest priority";
 
@@ -758,7 +717,7 @@ TEST_F(AppearanceTest, AnimationRunsOnTheInstallingPageThroughHideAndShow) {
     Sleep(500);  // hidden for a few frames' time
     ShowWindow(animation, SW_SHOW);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(animation) != FALSE; }));
-    EXPECT_GE(DistinctFrames(*m_wizard, Dialog(), animation), 3u) << "the animation stopped after hide and show";
+    EXPECT_GE(DistinctAnimationFrames(), 3u) << "the animation stopped after hide and show";
     // Not restarted either: the thread that ran it before runs it still.
     EXPECT_EQ(support::LowestPriorityThreads(m_wizard->Pid()), animationThread);
     EXPECT_TRUE(m_wizard->IsVisible(IDC_INSTALL_CANCEL)) << "the Installing page has gone";
@@ -785,7 +744,7 @@ TEST_F(AppearanceTest, AnimationRunsOnAnInstallingPageReachedAtOnce) {
     GetWindowRect(animation, &shown);
     EXPECT_EQ(shown.right - shown.left, gifWidth) << "the animation was not loaded when its page came";
     EXPECT_EQ(shown.bottom - shown.top, gifHeight) << "the animation was not loaded when its page came";
-    EXPECT_GE(DistinctFrames(*m_wizard, Dialog(), animation), 3u) << "the animation does not run";
+    EXPECT_GE(DistinctAnimationFrames(), 3u) << "the animation does not run";
 
     m_wizard->CancelAndExpectExitZero();
 }

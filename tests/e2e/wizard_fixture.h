@@ -3,11 +3,13 @@
 // Header only: each program is compiled with its own SKYLARK_E2E_DIST and SKYLARK_E2E_TEST_DIST.
 #pragma once
 
+#include "resource.h"
 #include "wizard_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 
 namespace e2e {
@@ -49,6 +51,34 @@ protected:
     }
 
     std::string PackageStarts() const { return FileText(m_record); }
+
+    // Ends the package, so that the run brings the Finish page. The Installing page shows before
+    // the package has started, so this waits until the package runs its own code (its record is
+    // written): a package not yet there would run on, and one ended while Wine was still starting
+    // it was once seen, under the emulated 32-bit loader, to keep the run waiting past our patience.
+    void EndPackage() {
+        ASSERT_NE(FileTextOnceALineIsWritten(m_record, kWaitMs), "") << "the package never ran";
+        ASSERT_GT(TerminateProcessesUnder(m_copy->Path("data\\")), 0) << "the package was not running";
+    }
+
+    // Polls until a capture satisfies good (painting may still be going on), then returns the
+    // last capture for the test's own assertions.
+    template <typename Good>
+    ClientSnapshot CaptureWhen(Good good, DWORD timeoutMs = 10000) {
+        ClientSnapshot shot;
+        WaitUntil([&] { return good(shot = m_wizard->CaptureClient()); }, timeoutMs);
+        return shot;
+    }
+
+    // Distinct pictures the animation control shows within about two seconds; it stops looking
+    // once it has seen three (a running animation shows several in that time).
+    size_t DistinctAnimationFrames() {
+        RECT frame = {};
+        GetWindowRect(m_wizard->Control(IDC_ANIMATION), &frame);
+        std::set<uint64_t> seen;
+        WaitUntil([&] { return seen.insert(CaptureScreen(frame).Fingerprint()).second && seen.size() >= 3; }, 2200, 20);
+        return seen.size();
+    }
 
     std::unique_ptr<DistCopy> m_copy;  // outlives the process, which it also ends if need be
     std::unique_ptr<WizardDriver> m_wizard;

@@ -19,6 +19,7 @@ namespace e2e {
 
 using support::CaptureScreen;
 using support::kWaitMs;  // a window to appear, a page to change, a process to end
+using support::Between;
 using support::Near;
 using support::RectText;
 using support::WaitUntil;

@@ -73,6 +73,18 @@ bool Snapshot::SaveBmp(const std::string& path) const {
     return static_cast<bool>(out);
 }
 
+uint64_t Snapshot::Fingerprint() const {
+    uint64_t hash = 1469598103934665603ull;
+    for (uint32_t p : pixels) hash = (hash ^ p) * 1099511628211ull;
+    return hash;
+}
+
+bool Between(COLORREF c, COLORREF a, COLORREF b, int tolerance) {
+    auto in = [&](int v, int x, int y) { return v >= (x < y ? x : y) - tolerance && v <= (x > y ? x : y) + tolerance; };
+    return in(GetRValue(c), GetRValue(a), GetRValue(b)) && in(GetGValue(c), GetGValue(a), GetGValue(b)) &&
+           in(GetBValue(c), GetBValue(a), GetBValue(b));
+}
+
 bool Near(COLORREF a, COLORREF b, int tolerance) {
     const auto close = [&](int x, int y) { return x - y <= tolerance && y - x <= tolerance; };
     return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) && close(GetBValue(a), GetBValue(b));

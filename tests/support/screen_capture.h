@@ -16,11 +16,15 @@ struct Snapshot {
 
     COLORREF At(int x, int y) const;  // CLR_INVALID outside the picture
     size_t Count(COLORREF colour) const;
+    uint64_t Fingerprint() const;  // a cheap hash of the pixels: equal pictures, equal fingerprints
     bool SaveBmp(const std::string& path) const;
 };
 
 // Each channel of a within tolerance of b's.
 bool Near(COLORREF a, COLORREF b, int tolerance);
+// Each channel of c between a's and b's, give or take tolerance: what anti-aliased text of colour a
+// over b can give.
+bool Between(COLORREF c, COLORREF a, COLORREF b, int tolerance);
 
 // "(left,top)-(right,bottom)", for a failure's message.
 std::string RectText(const RECT& r);
