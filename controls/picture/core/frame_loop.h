@@ -36,8 +36,14 @@ class AnimationCanvas {
 public:
     virtual ~AnimationCanvas() = default;
 
+    // Makes frame `index` ready to draw, which may mean decoding it: called outside the drawing
+    // lock, so that a paint need not wait. False when it cannot be: the frame is then not drawn,
+    // and its delay and disposal apply as for a frame whose render fails.
+    virtual bool PrepareFrame(size_t /*index*/) { return true; }
     // Draws frame `index` scaled into `rect`; true when it was drawn.
     virtual bool RenderFrame(size_t index, const CanvasRect& rect) = 0;
+    // After the frame's drawing, outside the lock: what drew it may be let go.
+    virtual void FrameDone(size_t /*index*/) {}
     // Asks the window to repaint from the canvas, without erasing.
     virtual void Invalidate() = 0;
     virtual void FillBackground(const CanvasRect& rect) = 0;
