@@ -24,6 +24,7 @@ public:
     EventStopSignal(HANDLE event, const std::atomic<LONG>& flag) : m_event(event), m_flag(flag) {}
     bool StopRequested() const override { return m_flag.load() != 0; }
     void Wait(unsigned ms) override { ::WaitForSingleObject(m_event, ms); }
+    uint32_t NowMs() const override { return ::GetTickCount(); }
 
 private:
     HANDLE m_event;

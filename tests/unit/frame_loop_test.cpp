@@ -69,6 +69,7 @@ public:
     }
     bool Decode(size_t index) override {
         Note("decode " + std::to_string(index), false);
+        now += decodeMs;
         if (index < failingDecode.size() && failingDecode[index]) return false;
         decoded.insert(index);
         return true;
@@ -125,6 +126,7 @@ public:
         // The stop event cuts the wait short at the moment the stop arrives.
         now = stopAt - now <= ms ? stopAt : now + ms;
     }
+    uint32_t NowMs() const override { return static_cast<uint32_t>(now); }
 
     Grid grid;
     std::vector<std::string> log;
@@ -140,6 +142,7 @@ public:
     FrameCache* cache = nullptr;
     std::vector<bool> failingDecode;
     std::set<size_t> decoded;
+    uint64_t decodeMs = 0;  // fake time each decode takes
 
 private:
     // Logs what the loop did (locks only when asked) and checks that drawing happens under the
@@ -421,26 +424,28 @@ TEST(FrameCache, KeepsTheFirstFramesThatFitAndReleasesTheRestOnceDrawn) {
     EXPECT_EQ(cache.KeptBytes(), 0u);
 }
 
-// On the loop's clock: frame 0 was decoded by the load; frames past the budget are decoded at their
-// turn, outside the drawing lock, and dropped once drawn; a frame that fails to decode is not drawn
-// but keeps its delay, so the animation keeps its pace.
+// On the loop's clock: frame 0 was decoded by the load; frames past the budget are decoded while
+// the frame before is on show, outside the drawing lock, the time it takes out of that frame's
+// delay, and dropped once drawn; a frame that fails to decode is not drawn but keeps its delay.
 TEST(RunAnimation, DecodesFramesPastTheBudgetAtTheirTurnAndDropsThemOnceDrawn) {
     std::vector<TestFrame> frames;
     for (char c : std::string("ABCD")) frames.push_back({0, 0, 2, 1, 10, 1, c});  // 8 bytes decoded each
     Rig rig(2, 1, frames);
     rig.failingDecode = {false, false, false, true};
+    rig.decodeMs = 30;
     FrameCache cache(FrameInfos(frames), 16);
     rig.cache = &cache;
     ASSERT_TRUE(cache.Acquire(0, rig));
+    rig.now = 0;
     rig.stopAt = 750;  // during the second showing of frame 3 (700..800)
     uint32_t frameIndex = 0;
     rig.Run(frameIndex);
 
     const std::vector<std::string> expected = {
-        "render 0", "invalidate", "wait 100", "decode 1", "render 1", "invalidate", "wait 100",
-        "decode 2", "render 2",   "drop 2",   "invalidate", "wait 100", "decode 3", "wait 100",
-        "fill 0,0,2,1", "render 0", "invalidate", "wait 100", "render 1", "invalidate", "wait 100",
-        "decode 2", "render 2",   "drop 2",   "invalidate", "wait 100", "wait 100",
+        "render 0", "invalidate", "decode 1", "wait 70",  "render 1",     "invalidate", "decode 2", "wait 70",
+        "render 2", "drop 2",     "invalidate", "decode 3", "wait 70",    "wait 100",   "fill 0,0,2,1",
+        "render 0", "invalidate", "wait 100", "render 1", "invalidate",   "decode 2",   "wait 70",
+        "render 2", "drop 2",     "invalidate", "wait 100", "wait 100",
     };
     EXPECT_EQ(rig.log, expected);
     EXPECT_EQ(cache.KeptBytes(), 16u);

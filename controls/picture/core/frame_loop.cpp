@@ -79,11 +79,15 @@ void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& can
         canvas.FrameDone(frameIndex);
         if (drawn) canvas.Invalidate();
         if (stop.StopRequested()) break;
-        stop.Wait(FrameWaitMs(frame.delay));
+        const uint32_t next = frameIndex + 1 < frames.size() ? frameIndex + 1 : 0;
+        const uint32_t preparing = stop.NowMs();
+        ready = canvas.PrepareFrame(next);
+        const uint32_t spent = stop.NowMs() - preparing;
+        if (stop.StopRequested()) break;
+        const unsigned wait = FrameWaitMs(frame.delay);
+        stop.Wait(wait > spent ? wait - spent : 0);
         // Stopping here leaves the frame on show with its disposal pending, for the next run.
         if (stop.StopRequested()) break;
-        const uint32_t next = frameIndex + 1 < frames.size() ? frameIndex + 1 : 0;
-        ready = canvas.PrepareFrame(next);
         drawing.Lock();
         FinishDisposal(frame, canvas);
         frameIndex = next;
