@@ -13,6 +13,14 @@ public:
     ~CGlobalMemory() { Free(); }
     CGlobalMemory(const CGlobalMemory&) = delete;
     CGlobalMemory& operator=(const CGlobalMemory&) = delete;
+    CGlobalMemory(CGlobalMemory&& other) noexcept : m_block(other.Release()) {}
+    CGlobalMemory& operator=(CGlobalMemory&& other) noexcept {
+        if (this != &other) {
+            Free();
+            m_block = other.Release();
+        }
+        return *this;
+    }
 
     void Free() {
         if (m_block) ::GlobalFree(m_block);

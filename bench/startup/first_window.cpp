@@ -6,6 +6,8 @@
 // "none" when no window came within the time limit). --ticks also writes to stderr, for each start,
 // the process id and the tick counts of the start and of the window, in the form of Wine's
 // +timestamp trace, so that a trace of the same run can be read against them.
+#include "visible_window.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -15,34 +17,6 @@
 namespace {
 
 const double kGiveUpMs = 30000;
-
-struct WindowSearch {
-    DWORD pid;
-    bool found;
-};
-
-BOOL CALLBACK CheckWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->pid && ::IsWindowVisible(window)) {
-        search->found = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool HasVisibleWindow(DWORD pid) {
-    WindowSearch search = {pid, false};
-    ::EnumWindows(&CheckWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-double MsSince(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency) {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Milliseconds to the program's first visible window, or a negative value if none came.
 double TimeFirstWindow(const char* program, bool ticks) {
@@ -60,8 +34,8 @@ double TimeFirstWindow(const char* program, bool ticks) {
     }
     double ms = -1;
     for (;;) {
-        if (HasVisibleWindow(process.dwProcessId)) {
-            ms = MsSince(start, frequency);
+        if (bench::VisibleWindowOf(process.dwProcessId)) {
+            ms = bench::MsSince(start, frequency);
             if (ticks) {
                 const DWORD windowTick = ::GetTickCount();
                 std::fprintf(stderr, "pid %04lx started %lu.%03lu first window %lu.%03lu\n", process.dwProcessId,
@@ -73,7 +47,7 @@ double TimeFirstWindow(const char* program, bool ticks) {
             std::fprintf(stderr, "first-window: %s ended without a window\n", program);
             break;
         }
-        if (MsSince(start, frequency) > kGiveUpMs) break;
+        if (bench::MsSince(start, frequency) > kGiveUpMs) break;
     }
     ::TerminateProcess(process.hProcess, 0);
     ::WaitForSingleObject(process.hProcess, INFINITE);

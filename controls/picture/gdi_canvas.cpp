@@ -17,17 +17,31 @@ RECT ToRect(const core::CanvasRect& r) {
 
 }  // namespace
 
-GdiCanvas::GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background,
-                     const std::vector<GifFrame>& frames, CCriticalSection& drawingLock)
+bool GifFrameDecoder::Decode(size_t index) {
+    if (index >= m_frames.size()) return false;
+    GifFrame& frame = m_frames[index];
+    // Each decode reads the stream from its start, through a stream object of its own.
+    frame.picture = LoadPictureFromGlobal(frame.stream.Get(), frame.streamLength);
+    return static_cast<bool>(frame.picture);
+}
+
+void GifFrameDecoder::Release(size_t index) {
+    if (index < m_frames.size()) m_frames[index].picture.Reset();
+}
+
+GdiCanvas::GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background, std::vector<GifFrame>& frames,
+                     core::FrameCache& cache, CCriticalSection& drawingLock)
     : m_window(window),
       m_canvas(canvas),
       m_save(save),
       m_background(background ? background : CanvasColourBrush()),
       m_frames(frames),
+      m_cache(cache),
+      m_decoder(frames),
       m_drawingLock(drawingLock) {}
 
 bool GdiCanvas::RenderFrame(size_t index, const core::CanvasRect& rect) {
-    if (index >= m_frames.size()) return false;
+    if (index >= m_frames.size() || !m_frames[index].picture) return false;
     return RenderPicture(m_frames[index].picture.Get(), m_canvas, rect.left, rect.top, rect.width, rect.height);
 }
 

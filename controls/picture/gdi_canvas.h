@@ -3,6 +3,7 @@
 // window repaints itself from it.
 
 #include "critical_section.h"
+#include "frame_cache.h"
 #include "frame_loop.h"
 #include "gif_frame.h"
 #include "memory_canvas.h"
@@ -18,10 +19,13 @@ class GdiCanvas : public core::AnimationCanvas {
 public:
     // Everything is borrowed and must outlive the canvas. A null `background` fills with the
     // colour the canvas was created with. `drawingLock` is the one the window's paint holds.
-    GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background, const std::vector<GifFrame>& frames,
-              CCriticalSection& drawingLock);
+    // `cache` says which of `frames` are decoded, and decodes the others at their turn.
+    GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background, std::vector<GifFrame>& frames,
+              core::FrameCache& cache, CCriticalSection& drawingLock);
 
+    bool PrepareFrame(size_t index) override { return m_cache.Acquire(index, m_decoder); }
     bool RenderFrame(size_t index, const core::CanvasRect& rect) override;
+    void FrameDone(size_t index) override { m_cache.Done(index, m_decoder); }
     void Invalidate() override;
     void FillBackground(const core::CanvasRect& rect) override;
     void SaveUnder(const core::CanvasRect& rect) override;
@@ -36,5 +40,7 @@ private:
     MemoryCanvas& m_save;
     HBRUSH m_background;
     const std::vector<GifFrame>& m_frames;
+    core::FrameCache& m_cache;
+    GifFrameDecoder m_decoder;
     CCriticalSection& m_drawingLock;
 };

@@ -24,6 +24,7 @@ public:
     EventStopSignal(HANDLE event, const std::atomic<LONG>& flag) : m_event(event), m_flag(flag) {}
     bool StopRequested() const override { return m_flag.load() != 0; }
     void Wait(unsigned ms) override { ::WaitForSingleObject(m_event, ms); }
+    uint32_t NowMs() const override { return ::GetTickCount(); }
 
 private:
     HANDLE m_event;
@@ -45,12 +46,24 @@ bool CPictureEx::LoadFromBytes(const std::string& bytes) {
     // A zero-byte movable block cannot be locked.
     if (bytes.empty() || static_cast<uint64_t>(bytes.size()) > 0xFFFFFFFFu) return false;
     const DWORD length = static_cast<DWORD>(bytes.size());
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    core::GifWalker walker;
+    if (walker.Start(data, length) && walker.CountGraphicBlocks() >= 2) {
+        // Frames are cut straight from the bytes: a copy of a large animation would take as much
+        // memory again while its cut streams are made.
+        Reset();
+        const ComScope com;
+        const GifLoad gif = WalkGif(data, length);
+        LoadFrames();
+        m_walker.Reset();
+        return FinishLoad(true, gif, nullptr, length);
+    }
     CGlobalMemory block(GMEM_MOVEABLE | GMEM_NODISCARD, length);
     if (!block) return false;
     {
         CGlobalLock copy(block.Get());
         if (!copy.Get()) return false;
-        std::memcpy(copy.Get(), bytes.data(), length);
+        std::memcpy(copy.Get(), data, length);
     }
     return LoadFromMemory(block.Get(), length);
 }
@@ -67,7 +80,10 @@ bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size) {
     if (gif == GifLoad::Frames) LoadFrames();
     m_walker.Reset();  // the walk's view of the data ends before the lock does
     lock.Unlock();
+    return FinishLoad(isGif, gif, block, size);
+}
 
+bool CPictureEx::FinishLoad(bool isGif, GifLoad gif, HGLOBAL block, DWORD size) {
     if (!isGif) {
         if (!LoadSinglePicture(block, size)) return false;
         long width = 0, height = 0;
@@ -102,24 +118,29 @@ CPictureEx::GifLoad CPictureEx::WalkGif(const uint8_t* data, DWORD size) {
     return blocks == 1 ? GifLoad::SingleBlock : GifLoad::Frames;
 }
 
-// Cuts frames from the first block on, until the cut fails. A frame the loader refuses is dropped
-// and the others keep their order.
+// Cuts frames from the first block on, until the cut fails, and keeps every cut stream. Only the
+// first frame that decodes is decoded here, on the window's thread, so that the animation starts
+// at once; the animation thread decodes the others.
 void CPictureEx::LoadFrames() {
     size_t length = 0;
     core::GifFrameInfo info;
     while (uint8_t* bytes = m_walker.CutNextFrame(&AllocFixedBlock, nullptr, length, info)) {
-        CGlobalMemory frameBlock(static_cast<HGLOBAL>(bytes));
-        ComPtr<IStream> stream;
-        if (FAILED(::CreateStreamOnHGlobal(frameBlock.Get(), TRUE, stream.Put()))) continue;
-        frameBlock.Release();  // the stream frees it when released
-
         GifFrame frame;
-        frame.info = info;
+        frame.stream = CGlobalMemory(static_cast<HGLOBAL>(bytes));
         // A frame stream is at most one byte longer than the source, whose size is a DWORD.
-        if (length <= 0x7FFFFFFF && SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(length), FALSE,
-                                                               IID_IPicture, frame.picture.PutVoid())))
-            m_frames.push_back(std::move(frame));
+        if (length > 0x7FFFFFFF) continue;
+        frame.streamLength = static_cast<DWORD>(length);
+        frame.info = info;
+        m_frames.push_back(std::move(frame));
     }
+    m_frameCache = core::FrameCache(core::FrameInfos(m_frames), core::kDecodedFramesBudget);
+    GifFrameDecoder decoder(m_frames);
+    for (size_t i = 0; i < m_frames.size(); ++i) {
+        if (m_frameCache.Acquire(i, decoder)) return;
+    }
+    // Not one frame decodes: nothing to show.
+    m_frames.clear();
+    m_frameCache = core::FrameCache();
 }
 
 bool CPictureEx::LoadSinglePicture(HGLOBAL block, DWORD size) {
@@ -146,6 +167,7 @@ void CPictureEx::Reset() {
     StopAnimation();
     m_picture.Reset();
     m_frames.clear();  // keeps its storage for the next load
+    m_frameCache = core::FrameCache();
     m_canvasDC.Destroy();
     m_saveDC.Destroy();
     m_walker.Reset();
@@ -158,7 +180,8 @@ void CPictureEx::Reset() {
 void CPictureEx::Show() {
     if (!m_canvasReady || m_thread) return;
 
-    if (m_isGif && core::ShouldAnimate(m_frames.size())) {
+    // Frames that failed to decode at the load do not count; those not tried yet do.
+    if (m_isGif && core::ShouldAnimate(m_frames.size() - m_frameCache.FailedCount())) {
         // Without the event the thread could neither sleep between frames nor be stopped.
         if (!m_stopEvent) return;
         // Lowered before its first instruction: it never runs at normal priority.
@@ -168,10 +191,12 @@ void CPictureEx::Show() {
 
     if (m_picture) {
         RenderStill(m_picture.Get(), 0, 0, m_width, m_height);
-    } else if (m_frames.size() == 1) {
-        // Of a GIF whose other frames all failed to load, the one that loaded is shown still.
-        const GifFrame& frame = m_frames.front();
-        RenderStill(frame.picture.Get(), frame.info.left, frame.info.top, frame.info.width, frame.info.height);
+        return;
+    }
+    // Of a GIF whose other frames all failed to load, the one that loaded is shown still.
+    for (const GifFrame& frame : m_frames) {
+        if (frame.picture)
+            RenderStill(frame.picture.Get(), frame.info.left, frame.info.top, frame.info.width, frame.info.height);
     }
 }
 
@@ -202,7 +227,10 @@ unsigned __stdcall CPictureEx::AnimationThreadProc(void* param) {
 }
 
 void CPictureEx::RunAnimation() {
-    GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames, m_canvasLock);
+    // The frames not yet decoded are decoded on this thread.
+    const ComScope com;
+    GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames, m_frameCache,
+                     m_canvasLock);
     EventStopSignal stop(m_stopEvent.Get(), m_stopRequested);
     core::CanvasRect whole;
     whole.width = m_width;

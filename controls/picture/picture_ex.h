@@ -1,11 +1,13 @@
 #pragma once
 // CPictureEx: a static control that shows one picture file. A GIF of two or more frames is cut into
-// one small GIF stream per frame, each decoded once by the OLE picture loader, and animated on a
-// thread of the control's own; everything is drawn into an offscreen canvas that WM_PAINT copies.
+// one small GIF stream per frame and animated on a thread of the control's own; a load decodes the
+// first frame alone, the animation thread the others at their turn, keeping decoded frames within a
+// memory budget (core::FrameCache). Everything is drawn into an offscreen canvas that WM_PAINT copies.
 
 #include "com_ptr.h"
 #include "controls.h"
 #include "critical_section.h"
+#include "frame_cache.h"
 #include "gdi.h"
 #include "gif_frame.h"
 #include "gif_walker.h"
@@ -52,8 +54,12 @@ private:
 
     // Reads the logical screen and counts the graphic blocks; decodes nothing.
     GifLoad WalkGif(const uint8_t* data, DWORD size);
-    // After a walk that found frames, the data still locked: cuts and decodes each frame.
+    // After a walk that found frames, the data still locked: cuts every frame and decodes the first
+    // that decodes; leaves no frames when none does.
     void LoadFrames();
+    // Of data that walked as `gif`, once the data is no longer read: decodes a still picture from
+    // `block`, then makes the canvas.
+    bool FinishLoad(bool isGif, GifLoad gif, HGLOBAL block, DWORD size);
     bool LoadSinglePicture(HGLOBAL block, DWORD size);
     bool CreateCanvas(int width, int height);
     void RenderStill(IPicture* picture, int left, int top, int width, int height);
@@ -81,4 +87,6 @@ private:
     CHandle m_stopEvent;  // manual reset: a stop signalled early still cuts the next wait short
     ComPtr<IPicture> m_picture;
     std::vector<GifFrame> m_frames;
+    // Which of m_frames are decoded; the animation thread alone uses it while it runs.
+    core::FrameCache m_frameCache;
 };

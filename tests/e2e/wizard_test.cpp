@@ -2,12 +2,14 @@
 // would: what each page shows, how the wizard ends, the keyboard, the licence text.
 #include "wizard_fixture.h"
 
+#include "gif_builder.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <set>
+#include <vector>
 
 namespace e2e {
 namespace {
@@ -320,6 +322,48 @@ TEST_F(WizardTest, StartUpThatThrowsEndsWithSix) {
     ASSERT_NO_FATAL_FAILURE(MakeCopy(TestDist(), {}));
     ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "", {{"SKYLARK_TEST_FAIL_START", "1"}})) << LastErrorText();
     EXPECT_EQ(ExpectExit(*m_wizard), 6u);
+}
+
+// An animation far past the frames' memory budget plays on the Installing page, frame after frame
+// in file order, round after round, and the window answers all the while.
+TEST_F(WizardTest, ALargeAnimationPlaysInOrderAndTheWindowAnswers) {
+    const COLORREF palette[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
+    support::GifBuilder::Bytes colours;
+    for (COLORREF c : palette) colours.insert(colours.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    // 24 frames of 800x600, 150 ms each, take 46 MB decoded: the last eight are decoded anew each round.
+    support::GifBuilder gif(0x81, 800, 600, colours);
+    gif.Looping();
+    const int kFrames = 24;
+    for (int i = 0; i < kFrames; ++i) gif.Control(15, 0x04).SolidImage(0, 0, 800, 600, uint8_t(i % 4));
+    const support::GifBuilder::Bytes& bytes = gif.Trailer().Get();
+    DistCopyOptions options;
+    options.replaceFiles = {{"data\\zv_reset_animation.gif", std::string(bytes.begin(), bytes.end())}};
+    Start(ShippedDist(), options);
+    ASSERT_TRUE(m_wizard->GoTo(Page::Installing)) << Unexpected();
+    HWND animation = m_wizard->Control(IDC_ANIMATION);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(animation) != FALSE; }));
+    RECT probe = {};
+    GetWindowRect(animation, &probe);
+    probe = {probe.left + 8, probe.top + 8, probe.left + 9, probe.top + 9};
+
+    std::vector<int> seen;  // indices into `palette`, one per change of colour
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 20000 && seen.size() < 2 * size_t(kFrames)) {
+        DWORD_PTR answer = 0;
+        // Five seconds is when Windows calls a window "Not Responding".
+        ASSERT_NE(SendMessageTimeoutA(m_wizard->Dialog(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0)
+            << "the window does not answer";
+        const COLORREF now = CaptureScreen(probe).At(0, 0);
+        for (int i = 0; i < 4; ++i) {
+            if (support::Near(now, palette[i], 8) && (seen.empty() || seen.back() != i)) seen.push_back(i);
+        }
+        Sleep(5);
+    }
+    // Two rounds' worth of changes: each frame decoded again is seen a second time, wherever the
+    // page came in.
+    EXPECT_EQ(seen.size(), 2 * size_t(kFrames)) << "colour changes seen";
+    for (size_t i = 1; i < seen.size(); ++i) EXPECT_EQ(seen[i], (seen[i - 1] + 1) % 4) << "change " << i;
+    m_wizard->CancelAndExpectExitZero();
 }
 
 }  // namespace

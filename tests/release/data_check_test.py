@@ -73,6 +73,8 @@ CASES = [
      "warning", "single frame", ()),
     ("GIF larger than its area", picture("zv_reset_animation.gif", (65, 40), "GIF", frames=3),
      "zv_reset_animation.gif", "warning", "3 frames, delays 80 ms x3; larger than", ()),
+    ("GIF over the frames' budget", picture("zv_reset_animation.gif", (3000, 3000), "GIF", frames=2),
+     "zv_reset_animation.gif", "warning", "2 frames, delays 80 ms x2; 69 MB decoded, over the wizard's 32 MB", ()),
     ("text as the GIF", write("zv_reset_animation.gif", b"not a picture\r\n"),
      "zv_reset_animation.gif", "error", "the GIF walker finds no image", ()),
     ("64-bit package", write("Skylark48.exe", minimal_pe(AMD64)), "Skylark48.exe", "warning",

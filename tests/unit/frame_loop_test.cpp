@@ -1,9 +1,11 @@
+#include "frame_cache.h"
 #include "frame_loop.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,8 @@ std::string RectText(const CanvasRect& r) {
 // A canvas of one character per pixel and a fake clock in one object, so that a single log shows
 // the order of everything the loop does. Stops arrive at a fake time, during a given render or
 // during a given wait, as StopAnimation would set the flag and the event from the window's thread.
-class Rig : public AnimationCanvas, public StopSignal {
+// With a cache, frames are decoded through it, and only a decoded frame may be drawn.
+class Rig : public AnimationCanvas, public StopSignal, public FrameDecoder {
 public:
     Rig(int width, int height, std::vector<TestFrame> frames)
         : grid(height, std::string(width, kBackground)),
@@ -60,8 +63,27 @@ public:
         EXPECT_FALSE(m_drawing) << "the drawing lock is still held after the run";
     }
 
+    bool PrepareFrame(size_t index) override { return !cache || cache->Acquire(index, *this); }
+    void FrameDone(size_t index) override {
+        if (cache) cache->Done(index, *this);
+    }
+    bool Decode(size_t index) override {
+        Note("decode " + std::to_string(index), false);
+        now += decodeMs;
+        if (index < failingDecode.size() && failingDecode[index]) return false;
+        decoded.insert(index);
+        return true;
+    }
+    void Release(size_t index) override {
+        Note("drop " + std::to_string(index), false);
+        EXPECT_EQ(decoded.erase(index), 1u) << "dropped twice";
+    }
+
     bool RenderFrame(size_t index, const CanvasRect& rect) override {
         Note("render " + std::to_string(index), true);
+        if (cache) {
+            EXPECT_EQ(decoded.count(index), 1u) << "frame " << index << " drawn undecoded";
+        }
         if (++m_renders == stopDuringRender) m_stopped = true;
         if (m_renders > 1000) {  // a loop that never waits would otherwise spin for ever
             ADD_FAILURE() << "runaway loop";
@@ -104,6 +126,7 @@ public:
         // The stop event cuts the wait short at the moment the stop arrives.
         now = stopAt - now <= ms ? stopAt : now + ms;
     }
+    uint32_t NowMs() const override { return static_cast<uint32_t>(now); }
 
     Grid grid;
     std::vector<std::string> log;
@@ -116,6 +139,10 @@ public:
     std::vector<bool> failingRender;
     bool saveFails = false;
     bool logLocks = false;
+    FrameCache* cache = nullptr;
+    std::vector<bool> failingDecode;
+    std::set<size_t> decoded;
+    uint64_t decodeMs = 0;  // fake time each decode takes
 
 private:
     // Logs what the loop did (locks only when asked) and checks that drawing happens under the
@@ -340,6 +367,91 @@ TEST(RunAnimation, AnIndexPastTheFramesStartsAtTheFirst) {
     const std::vector<std::string> expected = {"fill 0,0,1,1", "render 0", "invalidate"};
     EXPECT_EQ(rig.log, expected);
     EXPECT_EQ(frameIndex, 0u);
+}
+
+// The budget keeps the first frames decoded while they fit, in the order they were decoded; the
+// rest are held only until drawn. A frame that fails is not tried again.
+TEST(FrameCache, KeepsTheFirstFramesThatFitAndReleasesTheRestOnceDrawn) {
+    std::vector<GifFrameInfo> frames(5);
+    const int32_t sizes[][2] = {{2, 1}, {3, 1}, {0, 0}, {1, 1}, {1, 1}};  // 8, 12, 0, 4, 4 bytes decoded
+    for (size_t i = 0; i < frames.size(); ++i) {
+        frames[i].width = sizes[i][0];
+        frames[i].height = sizes[i][1];
+    }
+    EXPECT_EQ(DecodedAnimationBytes(frames), 28u);
+    const struct {
+        const char* name;
+        uint64_t budget;
+        std::vector<size_t> order;  // of the first acquisitions
+        uint64_t kept;
+        std::set<size_t> decodedAgain;  // in a second round
+    } cases[] = {
+        {"all fit", 28, {0, 1, 2, 3, 4}, 28, {}},
+        {"the budget is full after frame 1", 20, {0, 1, 2, 3, 4}, 20, {3, 4}},
+        {"a frame that does not fit leaves room for a later one", 14, {0, 1, 2, 3, 4}, 12, {1, 4}},
+        {"first decoded, first kept", 12, {1, 0, 2, 3, 4}, 12, {0, 3, 4}},
+        {"nothing fits", 0, {0, 1, 2, 3, 4}, 0, {0, 1, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(1, 1, {});
+        rig.failingDecode = {false, false, false, false, false};
+        FrameCache cache(frames, c.budget);
+        for (size_t i : c.order) {
+            EXPECT_TRUE(cache.Acquire(i, rig));
+            cache.Done(i, rig);
+        }
+        EXPECT_EQ(cache.KeptBytes(), c.kept);
+        rig.log.clear();
+        for (size_t i = 0; i < frames.size(); ++i) {
+            EXPECT_TRUE(cache.Acquire(i, rig));
+            cache.Done(i, rig);
+        }
+        std::vector<std::string> again;
+        for (size_t i : c.decodedAgain) again.insert(again.end(), {"decode " + std::to_string(i), "drop " + std::to_string(i)});
+        EXPECT_EQ(rig.log, again);
+        EXPECT_EQ(rig.decoded.size(), frames.size() - c.decodedAgain.size()) << "pictures held after the round";
+    }
+
+    Rig rig(1, 1, {});
+    rig.failingDecode = {false, true};
+    FrameCache cache(frames, 28);
+    EXPECT_FALSE(cache.Acquire(1, rig));
+    EXPECT_FALSE(cache.Acquire(1, rig));
+    EXPECT_FALSE(cache.Acquire(9, rig));
+    EXPECT_EQ(rig.log, std::vector<std::string>{"decode 1"});
+    EXPECT_EQ(cache.FailedCount(), 1u);
+    EXPECT_EQ(cache.KeptBytes(), 0u);
+}
+
+// On the loop's clock: frame 0 was decoded by the load; frames past the budget are decoded while
+// the frame before is on show, outside the drawing lock, the time it takes out of that frame's
+// delay, and dropped once drawn; a frame that fails to decode is not drawn but keeps its delay.
+TEST(RunAnimation, DecodesFramesPastTheBudgetAtTheirTurnAndDropsThemOnceDrawn) {
+    std::vector<TestFrame> frames;
+    for (char c : std::string("ABCD")) frames.push_back({0, 0, 2, 1, 10, 1, c});  // 8 bytes decoded each
+    Rig rig(2, 1, frames);
+    rig.failingDecode = {false, false, false, true};
+    rig.decodeMs = 30;
+    FrameCache cache(FrameInfos(frames), 16);
+    rig.cache = &cache;
+    ASSERT_TRUE(cache.Acquire(0, rig));
+    rig.now = 0;
+    rig.stopAt = 750;  // during the second showing of frame 3 (700..800)
+    uint32_t frameIndex = 0;
+    rig.Run(frameIndex);
+
+    const std::vector<std::string> expected = {
+        "render 0", "invalidate", "decode 1", "wait 70",  "render 1",     "invalidate", "decode 2", "wait 70",
+        "render 2", "drop 2",     "invalidate", "decode 3", "wait 70",    "wait 100",   "fill 0,0,2,1",
+        "render 0", "invalidate", "wait 100", "render 1", "invalidate",   "decode 2",   "wait 70",
+        "render 2", "drop 2",     "invalidate", "wait 100", "wait 100",
+    };
+    EXPECT_EQ(rig.log, expected);
+    EXPECT_EQ(cache.KeptBytes(), 16u);
+    EXPECT_EQ(rig.decoded, (std::set<size_t>{0, 1}));
+    EXPECT_EQ(frameIndex, 3u);
+    EXPECT_EQ(rig.now, 750u);
 }
 
 }  // namespace

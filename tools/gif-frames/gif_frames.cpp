@@ -1,5 +1,7 @@
 // gif-frames FILE [OUTDIR]: shows how the picture control walks and cuts a GIF, and with OUTDIR
-// writes each cut frame stream to OUTDIR/frame-<i>.gif.
+// writes each cut frame stream to OUTDIR/frame-<i>.gif. For two or more frames it ends with what
+// the frames take decoded and the control's budget for keeping them.
+#include "frame_cache.h"
 #include "gif_walker.h"
 
 #include <cerrno>
@@ -83,7 +85,9 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> stream;
     size_t length = 0;
     GifFrameInfo frame;
+    std::vector<GifFrameInfo> cut;
     while (walker.CutNextFrame(AllocFromVector, &stream, length, frame)) {
+        cut.push_back(frame);
         std::printf("frame %zu left %d top %d width %d height %d delay %d disposal %d bytes %zu\n", frames,
                     int(frame.left), int(frame.top), int(frame.width), int(frame.height), int(frame.delay),
                     int(frame.disposal), length);
@@ -98,5 +102,8 @@ int main(int argc, char** argv) {
         ++frames;
     }
     std::printf("frames %zu\n", frames);
+    if (frames >= 2)
+        std::printf("decoded %llu budget %llu\n", static_cast<unsigned long long>(core::DecodedAnimationBytes(cut)),
+                    static_cast<unsigned long long>(core::kDecodedFramesBudget));
     return blocks > 0 ? kExitFound : kExitNoGraphicBlock;
 }

@@ -106,7 +106,7 @@ def check_animation(path, gif_frames):
     if run.returncode != 0:
         reason = run.stderr.strip() or "gif-frames ended with code %d" % run.returncode
         return row.note("the GIF walker fails: %s" % reason, ERROR)
-    screen, blocks, delays = None, 0, []
+    screen, blocks, delays, decoded = None, 0, [], None
     for line in run.stdout.splitlines():
         words = line.split()
         if words[0] == "screen":
@@ -115,6 +115,8 @@ def check_animation(path, gif_frames):
             blocks = int(words[1])
         elif words[0] == "frame":
             delays.append(int(words[words.index("delay") + 1]))
+        elif words[0] == "decoded":
+            decoded = (int(words[1]), int(words[3]))
     row.note("screen %dx%d" % screen)
     if blocks == 1:
         # The wizard shows one image whole; nothing is cut.
@@ -123,6 +125,11 @@ def check_animation(path, gif_frames):
         row.note("%d frames, delays %s" % (len(delays), _delays(delays)))
         if len(delays) < blocks:
             row.note("only %d of %d images cut: the rest are not shown" % (len(delays), blocks),
+                     WARNING)
+        if decoded and decoded[0] > decoded[1]:
+            # It plays, but the frames past the budget are decoded anew each time round.
+            row.note("%.0f MB decoded, over the wizard's %.0f MB for frames: it plays, but costs "
+                     "CPU to decode frames again each time round" % (decoded[0] / 2**20, decoded[1] / 2**20),
                      WARNING)
     if screen[0] > ANIMATION_AREA[0] or screen[1] > ANIMATION_AREA[1]:
         row.note("larger than the animation area (%dx%d px at 96 DPI)" % ANIMATION_AREA, WARNING)

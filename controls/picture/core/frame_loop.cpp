@@ -63,6 +63,7 @@ void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& can
     if (frames.empty()) return;
     if (frameIndex >= frames.size()) frameIndex = 0;
 
+    bool ready = canvas.PrepareFrame(frameIndex);
     // A disposal and the drawing of the next frame are one step to a paint, which would otherwise
     // show the canvas with neither frame.
     DrawingLock drawing(canvas);
@@ -73,20 +74,24 @@ void RunAnimation(const std::vector<GifFrameInfo>& frames, const CanvasRect& can
         const GifFrameInfo& frame = frames[frameIndex];
         const CanvasRect rect = RectOf(frame);
         if (frame.disposal == kDisposeToPrevious) canvas.SaveUnder(rect);
-        const bool drawn = canvas.RenderFrame(frameIndex, rect);
+        const bool drawn = ready && canvas.RenderFrame(frameIndex, rect);
         drawing.Unlock();
+        canvas.FrameDone(frameIndex);
         if (drawn) canvas.Invalidate();
         if (stop.StopRequested()) break;
-        stop.Wait(FrameWaitMs(frame.delay));
+        const uint32_t next = frameIndex + 1 < frames.size() ? frameIndex + 1 : 0;
+        const uint32_t preparing = stop.NowMs();
+        ready = canvas.PrepareFrame(next);
+        const uint32_t spent = stop.NowMs() - preparing;
+        if (stop.StopRequested()) break;
+        const unsigned wait = FrameWaitMs(frame.delay);
+        stop.Wait(wait > spent ? wait - spent : 0);
         // Stopping here leaves the frame on show with its disposal pending, for the next run.
         if (stop.StopRequested()) break;
         drawing.Lock();
         FinishDisposal(frame, canvas);
-        ++frameIndex;
-        if (frameIndex >= frames.size()) {
-            frameIndex = 0;
-            canvas.FillBackground(canvasRect);
-        }
+        frameIndex = next;
+        if (frameIndex == 0) canvas.FillBackground(canvasRect);
     }
 }
 

@@ -36,8 +36,15 @@ class AnimationCanvas {
 public:
     virtual ~AnimationCanvas() = default;
 
+    // Makes frame `index` ready to draw, which may mean decoding it: called outside the drawing
+    // lock, so that a paint need not wait, and for the next frame while the one before is on show,
+    // its time taken out of that frame's delay. False when it cannot be: the frame is then not
+    // drawn, and its delay and disposal apply as for a frame whose render fails.
+    virtual bool PrepareFrame(size_t /*index*/) { return true; }
     // Draws frame `index` scaled into `rect`; true when it was drawn.
     virtual bool RenderFrame(size_t index, const CanvasRect& rect) = 0;
+    // After the frame's drawing, outside the lock: what drew it may be let go.
+    virtual void FrameDone(size_t /*index*/) {}
     // Asks the window to repaint from the canvas, without erasing.
     virtual void Invalidate() = 0;
     virtual void FillBackground(const CanvasRect& rect) = 0;
@@ -61,6 +68,8 @@ public:
     virtual bool StopRequested() const = 0;
     // Sleeps up to `ms`, returning early once a stop is requested.
     virtual void Wait(unsigned ms) = 0;
+    // A millisecond clock, for the time a frame's preparation takes out of its delay; it may wrap.
+    virtual uint32_t NowMs() const = 0;
 };
 
 // The longest wait handed out: one below WaitForSingleObject's INFINITE.
