@@ -46,41 +46,44 @@ bool CPictureEx::LoadFromBytes(const std::string& bytes) {
     // A zero-byte movable block cannot be locked.
     if (bytes.empty() || static_cast<uint64_t>(bytes.size()) > 0xFFFFFFFFu) return false;
     const DWORD length = static_cast<DWORD>(bytes.size());
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    core::GifWalker walker;
-    if (walker.Start(data, length) && walker.CountGraphicBlocks() >= 2) {
-        // Frames are cut straight from the bytes: a copy of a large animation would take as much
-        // memory again while its cut streams are made.
-        Reset();
-        const ComScope com;
-        const GifLoad gif = WalkGif(data, length);
-        LoadFrames();
-        m_walker.Reset();
-        return FinishLoad(true, gif, nullptr, length);
-    }
+    Reset();
+    const ComScope com;
+    bool isGif = false;
+    const GifLoad gif = WalkAndCut(reinterpret_cast<const uint8_t*>(bytes.data()), length, isGif);
+    // An animation's frames are cut straight from the bytes: a copy of a large one would take as
+    // much memory again. Only what the picture loader decodes whole needs a block of its own.
+    if (gif == GifLoad::Frames || (isGif && gif == GifLoad::NoGraphicBlock))
+        return FinishLoad(isGif, gif, nullptr, length);
     CGlobalMemory block(GMEM_MOVEABLE | GMEM_NODISCARD, length);
     if (!block) return false;
     {
         CGlobalLock copy(block.Get());
         if (!copy.Get()) return false;
-        std::memcpy(copy.Get(), data, length);
+        std::memcpy(copy.Get(), bytes.data(), length);
     }
-    return LoadFromMemory(block.Get(), length);
+    return FinishLoad(isGif, gif, block.Get(), length);
 }
 
 bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size) {
     Reset();
     const ComScope com;
+    bool isGif = false;
+    GifLoad gif = GifLoad::NoGraphicBlock;
+    {
+        const CGlobalLock lock(block);
+        const auto* data = static_cast<const uint8_t*>(lock.Get());
+        if (!data) return false;
+        gif = WalkAndCut(data, size, isGif);
+    }
+    return FinishLoad(isGif, gif, block, size);
+}
 
-    CGlobalLock lock(block);
-    const auto* data = static_cast<const uint8_t*>(lock.Get());
-    if (!data) return false;
-    const bool isGif = core::GifWalker::IsGif(data, size);
+CPictureEx::GifLoad CPictureEx::WalkAndCut(const uint8_t* data, DWORD size, bool& isGif) {
+    isGif = core::GifWalker::IsGif(data, size);
     const GifLoad gif = isGif ? WalkGif(data, size) : GifLoad::NoGraphicBlock;
     if (gif == GifLoad::Frames) LoadFrames();
-    m_walker.Reset();  // the walk's view of the data ends before the lock does
-    lock.Unlock();
-    return FinishLoad(isGif, gif, block, size);
+    m_walker.Reset();  // the walk's view of the data ends before the data does
+    return gif;
 }
 
 bool CPictureEx::FinishLoad(bool isGif, GifLoad gif, HGLOBAL block, DWORD size) {
@@ -229,8 +232,7 @@ unsigned __stdcall CPictureEx::AnimationThreadProc(void* param) {
 void CPictureEx::RunAnimation() {
     // The frames not yet decoded are decoded on this thread.
     const ComScope com;
-    GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames, m_frameCache,
-                     m_canvasLock);
+    GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames, m_frameCache, m_canvasLock);
     EventStopSignal stop(m_stopEvent.Get(), m_stopRequested);
     core::CanvasRect whole;
     whole.width = m_width;

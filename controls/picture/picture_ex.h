@@ -57,8 +57,11 @@ private:
     // After a walk that found frames, the data still locked: cuts every frame and decodes the first
     // that decodes; leaves no frames when none does.
     void LoadFrames();
+    // Walks data (which must outlive the call) and, for two or more frames, cuts them; isGif says
+    // whether it is a GIF at all.
+    GifLoad WalkAndCut(const uint8_t* data, DWORD size, bool& isGif);
     // Of data that walked as `gif`, once the data is no longer read: decodes a still picture from
-    // `block`, then makes the canvas.
+    // `block` (needed only for those), then makes the canvas.
     bool FinishLoad(bool isGif, GifLoad gif, HGLOBAL block, DWORD size);
     bool LoadSinglePicture(HGLOBAL block, DWORD size);
     bool CreateCanvas(int width, int height);
