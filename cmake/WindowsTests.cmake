@@ -65,7 +65,7 @@ function(skylark_windows_run)
   if(NOT ARG_SCREEN)
     set(ARG_SCREEN 1024x768)
   endif()
-  set(environment "SKYLARK_WINE_PREFIX=${SKYLARK_WINE_DIR}/${ARG_PREFIX}" "SKYLARK_WINE_DPI=${ARG_DPI}"
+  set(environment "SKYLARK_WINE_PREFIX=${SKYLARK_WINE_DIR}/${ARG_PREFIX}" "SKYLARK_WINE_DPI=${ARG_DPI}" "SKYLARK_GTEST_REPORT=1"
                   "SKYLARK_WINE_SCREEN=${ARG_SCREEN}" "SKYLARK_WINE_ARCH=${SKYLARK_WINE_ARCH}"
                   ${ARG_ENVIRONMENT})
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_PROGRAM} --gtest_color=no)

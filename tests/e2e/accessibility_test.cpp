@@ -198,13 +198,16 @@ TEST_F(AccessibilityTest, HighContrastDrawsEveryPageInTheSystemColoursAndFollows
 // Without high contrast each page as it was drawn before; and on each, what a screen reader hears:
 // buttons and labels by their text, the controls whose text says nothing by the wizard's names.
 TEST_F(AccessibilityTest, EveryPageAsBeforeAndEveryControlOnItNamed) {
-    const std::map<int, std::string> given = {
-        {IDC_LICENSE_EDIT, "Licence agreement"}, {IDC_PROGRESS, "Installation progress"}, {IDC_ANIMATION, "Installing"}};
+    const std::map<int, std::string> given = {{IDC_LICENSE_EDIT, "Licence agreement"},
+                                              {IDC_PROGRESS, "Installation progress"},
+                                              {IDC_ANIMATION, "Installing"}};
     const char* recordFrom = std::getenv("SKYLARK_E2E_RECORD_DIST");
     Start(recordFrom ? WindowsPathFromUnix(recordFrom) : ShippedDist());
     for (const auto& before : kPagesAsBefore) {
         SCOPED_TRACE(ControlsOf(before.first).name);
-        if (before.first == Page::Finish) ASSERT_NO_FATAL_FAILURE(EndPackage());
+        if (before.first == Page::Finish) {
+            ASSERT_NO_FATAL_FAILURE(EndPackage());
+        }
         ASSERT_TRUE(m_wizard->GoTo(before.first));
         // Until it matches, or has stayed the same over a few captures.
         uint64_t drawn = 0;
@@ -252,7 +255,9 @@ protected:
         }
         ASSERT_FALSE(stops.empty());
         size_t at = std::find(stops.begin(), stops.end(), m_wizard->FocusId()) - stops.begin();
-        if (at == stops.size()) ASSERT_EQ(Type(VK_TAB, stops[at = 0]), stops[0]) << "from a label";
+        if (at == stops.size()) {
+            ASSERT_EQ(Type(VK_TAB, stops[at = 0]), stops[0]) << "from a label";
+        }
         for (size_t i = 1; i <= stops.size(); ++i)
             EXPECT_EQ(Type(VK_TAB, stops[(at + i) % stops.size()]), stops[(at + i) % stops.size()]) << "Tab " << i;
         for (size_t i = 1; i <= stops.size(); ++i) {
