@@ -165,10 +165,13 @@ void CSetupDlg::PrepareLaterPages() {
     m_editLicense.SetWindowText(m_strLicense);
     // The rich edit is never shown, but keeps the licence text as the licence box does.
     m_richLicense.SetWindowText(m_strLicense);
-    // The animation runs from now on, shown or hidden; only the Installing page shows it.
-    const FileReadResult animation = m_dataFiles.Read(core::kAnimationFileName);
-    if (animation.ok && m_picAnimation.LoadFromBytes(animation.bytes)) m_picAnimation.Show();
+    // The animation runs once loaded, shown or hidden; only the Installing page shows it. A vendor's
+    // file may be large: it is read and cut off the window's thread, which stays free to answer.
     m_picAnimation.ShowWindow(SW_HIDE);
+    m_picAnimation.LoadAndShowInBackground([this] {
+        FileReadResult animation = m_dataFiles.Read(core::kAnimationFileName);
+        return animation.ok ? std::move(animation.bytes) : std::string();
+    });
 }
 
 BOOL CSetupDlg::EndBeforeFirstPage(int exitCode) {

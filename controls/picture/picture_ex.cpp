@@ -8,7 +8,6 @@
 
 #include <olectl.h>
 
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -16,8 +15,8 @@ namespace {
 const DWORD kStopWaitMs = 5000;
 const int kHimetricPerInch = 2540;
 
-// Frame streams back IStreams that free them, so each is a global block of its own.
-uint8_t* AllocFixedBlock(void*, size_t size) { return static_cast<uint8_t*>(::GlobalAlloc(GMEM_FIXED, size)); }
+// The control's own message: a load in the background has cut its picture (wParam: which load).
+const UINT kBackgroundCutDone = WM_APP + 0x70;
 
 class EventStopSignal : public core::StopSignal {
 public:
@@ -43,107 +42,75 @@ bool CPictureEx::LoadFromFile(const std::string& path) {
 }
 
 bool CPictureEx::LoadFromBytes(const std::string& bytes) {
-    // A zero-byte movable block cannot be locked.
-    if (bytes.empty() || static_cast<uint64_t>(bytes.size()) > 0xFFFFFFFFu) return false;
-    const DWORD length = static_cast<DWORD>(bytes.size());
+    if (bytes.empty()) return false;
     Reset();
-    const ComScope com;
-    bool isGif = false;
-    const GifLoad gif = WalkAndCut(reinterpret_cast<const uint8_t*>(bytes.data()), length, isGif);
-    // An animation's frames are cut straight from the bytes: a copy of a large one would take as
-    // much memory again. Only what the picture loader decodes whole needs a block of its own.
-    if (gif == GifLoad::Frames || (isGif && gif == GifLoad::NoGraphicBlock))
-        return FinishLoad(isGif, gif, nullptr, length);
-    CGlobalMemory block(GMEM_MOVEABLE | GMEM_NODISCARD, length);
-    if (!block) return false;
-    {
-        CGlobalLock copy(block.Get());
-        if (!copy.Get()) return false;
-        std::memcpy(copy.Get(), bytes.data(), length);
-    }
-    return FinishLoad(isGif, gif, block.Get(), length);
+    CutPicture cut;
+    return CutPictureBytes(bytes, cut) && Install(cut, cut.copy.Get());
 }
 
 bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size) {
     Reset();
-    const ComScope com;
-    bool isGif = false;
-    GifLoad gif = GifLoad::NoGraphicBlock;
+    CutPicture cut;
     {
         const CGlobalLock lock(block);
         const auto* data = static_cast<const uint8_t*>(lock.Get());
         if (!data) return false;
-        gif = WalkAndCut(data, size, isGif);
+        cut = CutPictureData(data, size);
     }
-    return FinishLoad(isGif, gif, block, size);
+    return Install(cut, block);
 }
 
-CPictureEx::GifLoad CPictureEx::WalkAndCut(const uint8_t* data, DWORD size, bool& isGif) {
-    isGif = core::GifWalker::IsGif(data, size);
-    const GifLoad gif = isGif ? WalkGif(data, size) : GifLoad::NoGraphicBlock;
-    if (gif == GifLoad::Frames) LoadFrames();
-    m_walker.Reset();  // the walk's view of the data ends before the data does
-    return gif;
+void CPictureEx::LoadAndShowInBackground(BackgroundCut::ReadBytes read) {
+    Reset();
+    // A message of a load since reset may still be queued: only the current one's is taken.
+    m_backgroundCut.Start(std::move(read), m_hWnd, kBackgroundCutDone, ++m_backgroundLoad);
 }
 
-bool CPictureEx::FinishLoad(bool isGif, GifLoad gif, HGLOBAL block, DWORD size) {
-    if (!isGif) {
-        if (!LoadSinglePicture(block, size)) return false;
-        long width = 0, height = 0;
-        if (!PictureSize(m_picture.Get(), width, height)) return false;
-        const CClientDC dc(m_hWnd);
-        if (!dc.Get()) return false;
-        m_width = ::MulDiv(width, ::GetDeviceCaps(dc.Get(), LOGPIXELSX), kHimetricPerInch);
-        m_height = ::MulDiv(height, ::GetDeviceCaps(dc.Get(), LOGPIXELSY), kHimetricPerInch);
-        return CreateCanvas(m_width, m_height);
-    }
+void CPictureEx::OnBackgroundCutDone(WPARAM load) {
+    if (load != m_backgroundLoad || !m_backgroundCut.Running()) return;
+    CutPicture cut;
+    if (m_backgroundCut.Take(cut) && Install(cut, cut.copy.Get())) Show();
+}
 
-    switch (gif) {
-        case GifLoad::NoGraphicBlock:
+bool CPictureEx::Install(CutPicture& cut, HGLOBAL wholeBlock) {
+    const ComScope com;
+    m_width = cut.width;
+    m_height = cut.height;
+    switch (cut.kind) {
+        case CutPicture::Kind::Whole: {
+            if (!LoadSinglePicture(wholeBlock, cut.size)) return false;
+            long width = 0, height = 0;
+            if (!PictureSize(m_picture.Get(), width, height)) return false;
+            const CClientDC dc(m_hWnd);
+            if (!dc.Get()) return false;
+            m_width = ::MulDiv(width, ::GetDeviceCaps(dc.Get(), LOGPIXELSX), kHimetricPerInch);
+            m_height = ::MulDiv(height, ::GetDeviceCaps(dc.Get(), LOGPIXELSY), kHimetricPerInch);
+            return CreateCanvas(m_width, m_height);
+        }
+        case CutPicture::Kind::EmptyGif:
             return false;
-        case GifLoad::SingleBlock:
+        case CutPicture::Kind::StillGif:
             // The loader decodes a one-image GIF whole; the canvas keeps the logical screen size.
-            return LoadSinglePicture(block, size) && CreateCanvas(m_width, m_height);
-        case GifLoad::Frames:
-            return !m_frames.empty() && CreateCanvas(m_width, m_height);
+            return LoadSinglePicture(wholeBlock, cut.size) && CreateCanvas(m_width, m_height);
+        case CutPicture::Kind::Animation:
+            m_frames = std::move(cut.frames);
+            return DecodeFirstFrame() && CreateCanvas(m_width, m_height);
     }
     return false;
 }
 
-CPictureEx::GifLoad CPictureEx::WalkGif(const uint8_t* data, DWORD size) {
-    m_isGif = true;
-    if (!m_walker.Start(data, size)) return GifLoad::NoGraphicBlock;  // shorter than its header and screen descriptor
-    m_width = m_walker.ScreenWidth();
-    m_height = m_walker.ScreenHeight();
-
-    const size_t blocks = m_walker.CountGraphicBlocks();
-    if (blocks == 0) return GifLoad::NoGraphicBlock;
-    return blocks == 1 ? GifLoad::SingleBlock : GifLoad::Frames;
-}
-
-// Cuts frames from the first block on, until the cut fails, and keeps every cut stream. Only the
-// first frame that decodes is decoded here, on the window's thread, so that the animation starts
-// at once; the animation thread decodes the others.
-void CPictureEx::LoadFrames() {
-    size_t length = 0;
-    core::GifFrameInfo info;
-    while (uint8_t* bytes = m_walker.CutNextFrame(&AllocFixedBlock, nullptr, length, info)) {
-        GifFrame frame;
-        frame.stream = CGlobalMemory(static_cast<HGLOBAL>(bytes));
-        // A frame stream is at most one byte longer than the source, whose size is a DWORD.
-        if (length > 0x7FFFFFFF) continue;
-        frame.streamLength = static_cast<DWORD>(length);
-        frame.info = info;
-        m_frames.push_back(std::move(frame));
-    }
+// Only the first frame that decodes is decoded here, on the window's thread, so that the animation
+// starts at once; the animation thread decodes the others.
+bool CPictureEx::DecodeFirstFrame() {
     m_frameCache = core::FrameCache(core::FrameInfos(m_frames), core::kDecodedFramesBudget);
     GifFrameDecoder decoder(m_frames);
     for (size_t i = 0; i < m_frames.size(); ++i) {
-        if (m_frameCache.Acquire(i, decoder)) return;
+        if (m_frameCache.Acquire(i, decoder)) return true;
     }
     // Not one frame decodes: nothing to show.
     m_frames.clear();
     m_frameCache = core::FrameCache();
+    return false;
 }
 
 bool CPictureEx::LoadSinglePicture(HGLOBAL block, DWORD size) {
@@ -166,6 +133,7 @@ bool CPictureEx::CreateCanvas(int width, int height) {
 }
 
 void CPictureEx::Reset() {
+    m_backgroundCut.Cancel();
     // The thread draws with the pictures and canvases released below: it ends first.
     StopAnimation();
     m_picture.Reset();
@@ -173,9 +141,7 @@ void CPictureEx::Reset() {
     m_frameCache = core::FrameCache();
     m_canvasDC.Destroy();
     m_saveDC.Destroy();
-    m_walker.Reset();
     m_canvasReady = false;
-    m_isGif = false;
     m_backgroundBrush.DeleteObject();
     m_frameIndex = 0;
 }
@@ -184,7 +150,7 @@ void CPictureEx::Show() {
     if (!m_canvasReady || m_thread) return;
 
     // Frames that failed to decode at the load do not count; those not tried yet do.
-    if (m_isGif && core::ShouldAnimate(m_frames.size() - m_frameCache.FailedCount())) {
+    if (core::ShouldAnimate(m_frames.size() - m_frameCache.FailedCount())) {
         // Without the event the thread could neither sleep between frames nor be stopped.
         if (!m_stopEvent) return;
         // Lowered before its first instruction: it never runs at normal priority.
@@ -243,9 +209,14 @@ void CPictureEx::RunAnimation() {
 LRESULT CPictureEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_DESTROY:
-            // The thread invalidates this window: it ends while the handle is still good.
+            // The threads post to and invalidate this window: they end while the handle is still
+            // good, and a read in the background ends before what its owner gave it to read with.
+            m_backgroundCut.Cancel();
             StopAnimation();
             break;
+        case kBackgroundCutDone:
+            OnBackgroundCutDone(wp);
+            return 0;
         case WM_PAINT:
             OnPaint();
             return 0;

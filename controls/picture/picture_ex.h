@@ -3,6 +3,8 @@
 // one small GIF stream per frame and animated on a thread of the control's own; a load decodes the
 // first frame alone, the animation thread the others at their turn, keeping decoded frames within a
 // memory budget (core::FrameCache). Everything is drawn into an offscreen canvas that WM_PAINT copies.
+// A load in the background reads and cuts on a thread of its own, so that the window's thread does
+// no more than size the window and decode the first frame.
 
 #include "com_ptr.h"
 #include "controls.h"
@@ -10,9 +12,9 @@
 #include "frame_cache.h"
 #include "gdi.h"
 #include "gif_frame.h"
-#include "gif_walker.h"
 #include "kernel_handles.h"
 #include "memory_canvas.h"
+#include "picture_cut.h"
 #include "thread.h"
 
 #include <windows.h>
@@ -31,13 +33,20 @@ public:
     // Reads the file and loads it. A file that cannot be opened or read, or is empty, fails and
     // leaves what the control showed before untouched.
     bool LoadFromFile(const std::string& path);
-    // Copies the bytes of a picture file into one movable global block and loads it, as above.
+    // Loads the bytes of a picture file, as above. An animation is cut straight from them; only
+    // what the picture loader decodes whole is copied into a movable block of its own.
     bool LoadFromBytes(const std::string& bytes);
     // Loads the picture in `block` (movable, the caller's: locked during the call, neither freed
     // nor kept). True when a picture was loaded and the canvas exists; the window then has the
     // picture's size. Whatever was loaded before is released first.
     bool LoadFromMemory(HGLOBAL block, DWORD size);
-    // Stops the animation and releases everything a load made.
+    // Resets the control, then loads and shows, as LoadFromBytes and Show would, the bytes that
+    // `read` gives. `read` and the cut run on a thread of the control's own, which the next load,
+    // Reset and the window's destruction wait for: what `read` uses need outlive only the window.
+    // The window's thread finishes the load from its message loop. Returns at once. No bytes, or a
+    // failed load, leave the control empty.
+    void LoadAndShowInBackground(BackgroundCut::ReadBytes read);
+    // Ends a load in the background, stops the animation and releases everything a load made.
     void Reset();
 
     // Once after each successful load: renders a still picture into the canvas, or starts the
@@ -50,24 +59,17 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    enum class GifLoad { NoGraphicBlock, SingleBlock, Frames };
-
-    // Reads the logical screen and counts the graphic blocks; decodes nothing.
-    GifLoad WalkGif(const uint8_t* data, DWORD size);
-    // After a walk that found frames, the data still locked: cuts every frame and decodes the first
-    // that decodes; leaves no frames when none does.
-    void LoadFrames();
-    // Walks data (which must outlive the call) and, for two or more frames, cuts them; isGif says
-    // whether it is a GIF at all.
-    GifLoad WalkAndCut(const uint8_t* data, DWORD size, bool& isGif);
-    // Of data that walked as `gif`, once the data is no longer read: decodes a still picture from
-    // `block` (needed only for those), then makes the canvas.
-    bool FinishLoad(bool isGif, GifLoad gif, HGLOBAL block, DWORD size);
+    // Of a cut whose source is no longer read: decodes a still picture from `wholeBlock` (needed only
+    // for those) or the animation's first frame, then sizes the window and makes the canvas.
+    bool Install(CutPicture& cut, HGLOBAL wholeBlock);
+    // Decodes the first frame that decodes; leaves no frames when none does.
+    bool DecodeFirstFrame();
     bool LoadSinglePicture(HGLOBAL block, DWORD size);
     bool CreateCanvas(int width, int height);
     void RenderStill(IPicture* picture, int left, int top, int width, int height);
 
     void OnPaint();
+    void OnBackgroundCutDone(WPARAM load);
 
     static unsigned __stdcall AnimationThreadProc(void* param);
     void RunAnimation();
@@ -76,10 +78,8 @@ private:
     int m_height = 0;
     CBrush m_backgroundBrush;
     uint32_t m_frameIndex = 0;
-    // The walk's state while a load runs: the locked data, its size, the parse offset and the
-    // global colour table size.
-    core::GifWalker m_walker;
-    bool m_isGif = false;
+    BackgroundCut m_backgroundCut;
+    WPARAM m_backgroundLoad = 0;  // which load in the background is the current one
     std::atomic<LONG> m_stopRequested{0};
     bool m_canvasReady = false;
     MemoryCanvas m_canvasDC;

@@ -10,6 +10,7 @@
 
 #include <olectl.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -296,6 +297,65 @@ TEST_F(PictureExTest, StopDuringALongDelayReturnsPromptly) {
     EXPECT_TRUE(Shows(8, 8, kPalette[kRed]));
     m_picture.Show();
     EXPECT_EQ(AnimationThreads().size(), 1u);
+}
+
+// A load in the background reads on a thread of its own and returns before the read ends; the
+// window's thread then shows what was read, as a load and Show would. A read of nothing shows nothing.
+TEST_F(PictureExTest, LoadInTheBackgroundReadsOffTheWindowsThreadThenShows) {
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        COLORREF colour;  // at the middle of the 36x24 window
+        bool animates;
+    };
+    const Case cases[] = {
+        {"animation", SolidAnimation(36, 24, {kBlue, kGreen}, 500), kPalette[kBlue], true},
+        {"one-block gif", SolidGif(36, 24, {{0, 0, 36, 24, kRed, 0}}), kPalette[kRed], false},
+        {"nothing read", {}, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::atomic<DWORD> readOn{0};
+        std::atomic<bool> readEnded{false};
+        m_picture.LoadAndShowInBackground([&] {
+            readOn = GetCurrentThreadId();
+            WaitForSingleObject(go, kSettleMs);
+            readEnded = true;
+            return std::string(c.bytes.begin(), c.bytes.end());
+        });
+        EXPECT_FALSE(readEnded.load()) << "returned only after its read";
+        SetEvent(go);
+        ASSERT_TRUE(support::PumpUntil([&] { return readEnded.load(); }, kSettleMs));
+        EXPECT_NE(readOn.load(), GetCurrentThreadId());
+        if (c.bytes.empty()) {
+            support::PumpMessages();
+        } else {
+            EXPECT_TRUE(Shows(18, 12, c.colour)) << std::hex << PixelAt(18, 12);
+            EXPECT_EQ(WindowSize().cx, 36);
+        }
+        EXPECT_EQ(AnimationThreads().size(), c.animates ? 1u : 0u);
+        m_picture.Reset();
+        CloseHandle(go);
+    }
+}
+
+// What a read in the background uses belongs to the control's owner, which may go with the window.
+TEST_F(PictureExTest, DestroyingTheWindowWaitsForAReadInTheBackground) {
+    const Bytes animation = SolidAnimation(16, 16, {kRed, kGreen}, 5);
+    std::atomic<bool> started{false};
+    std::atomic<bool> ended{false};
+    m_picture.LoadAndShowInBackground([&] {
+        started = true;
+        Sleep(300);  // long enough for the window to go first, were it not waited for
+        ended = true;
+        return std::string(animation.begin(), animation.end());
+    });
+    ASSERT_TRUE(support::PumpUntil([&] { return started.load(); }, kSettleMs));
+    DestroyWindow(m_host);
+    EXPECT_TRUE(ended.load());
+    support::PumpMessages();
+    EXPECT_TRUE(AnimationThreads().empty());
 }
 
 // Hooked in over the control's own procedure: sees the last message of the window.
