@@ -85,21 +85,23 @@ bool BackgroundCut::Start(ReadBytes read, HWND window, UINT message, WPARAM tag)
     return m_thread.Create(&BackgroundCut::ThreadProc, this, THREAD_PRIORITY_BELOW_NORMAL);
 }
 
+void BackgroundCut::Join() {
+    ::WaitForSingleObject(m_thread.Get(), INFINITE);
+    m_thread.Close();
+    m_read = nullptr;
+}
+
 void BackgroundCut::Cancel() {
     if (!m_thread) return;
     m_cancel.store(1);
-    ::WaitForSingleObject(m_thread.Get(), INFINITE);
-    m_thread.Close();
+    Join();
     m_cancel.store(0);
     m_cut = CutPicture();
-    m_read = nullptr;
 }
 
 bool BackgroundCut::Take(CutPicture& cut) {
     if (!m_thread) return false;
-    ::WaitForSingleObject(m_thread.Get(), INFINITE);
-    m_thread.Close();
-    m_read = nullptr;
+    Join();
     cut = std::move(m_cut);
     m_cut = CutPicture();
     return m_cutOk;

@@ -65,6 +65,8 @@ public:
 private:
     static unsigned __stdcall ThreadProc(void* param);
     void Run();
+    // Waits for the thread and lets go of it and of what it read with.
+    void Join();
 
     ReadBytes m_read;
     HWND m_window = nullptr;

@@ -38,14 +38,10 @@ CPictureEx::~CPictureEx() { Reset(); }
 
 bool CPictureEx::LoadFromFile(const std::string& path) {
     const FileReadResult file = ReadWholeFile(path);
-    return file.ok && LoadFromBytes(file.bytes);
-}
-
-bool CPictureEx::LoadFromBytes(const std::string& bytes) {
-    if (bytes.empty()) return false;
+    if (!file.ok || file.bytes.empty()) return false;
     Reset();
     CutPicture cut;
-    return CutPictureBytes(bytes, cut) && Install(cut, cut.copy.Get());
+    return CutPictureBytes(file.bytes, cut) && Install(cut, cut.copy.Get());
 }
 
 bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size) {

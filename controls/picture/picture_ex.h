@@ -31,16 +31,14 @@ public:
     ~CPictureEx() override;
 
     // Reads the file and loads it. A file that cannot be opened or read, or is empty, fails and
-    // leaves what the control showed before untouched.
+    // leaves what the control showed before untouched. An animation is cut straight from the bytes
+    // read; only what the picture loader decodes whole is copied into a movable block of its own.
     bool LoadFromFile(const std::string& path);
-    // Loads the bytes of a picture file, as above. An animation is cut straight from them; only
-    // what the picture loader decodes whole is copied into a movable block of its own.
-    bool LoadFromBytes(const std::string& bytes);
     // Loads the picture in `block` (movable, the caller's: locked during the call, neither freed
     // nor kept). True when a picture was loaded and the canvas exists; the window then has the
     // picture's size. Whatever was loaded before is released first.
     bool LoadFromMemory(HGLOBAL block, DWORD size);
-    // Resets the control, then loads and shows, as LoadFromBytes and Show would, the bytes that
+    // Resets the control, then loads and shows, as LoadFromFile and Show would, the bytes that
     // `read` gives. `read` and the cut run on a thread of the control's own, which the next load,
     // Reset and the window's destruction wait for: what `read` uses need outlive only the window.
     // The window's thread finishes the load from its message loop. Returns at once. No bytes, or a

@@ -45,9 +45,7 @@ public:
     // After the frame is drawn: releases its picture unless it is kept.
     void Done(size_t index, FrameDecoder& decoder);
 
-    bool Failed(size_t index) const { return index < m_states.size() && m_states[index] == State::Failed; }
     size_t FailedCount() const;
-    size_t Size() const { return m_states.size(); }
     uint64_t KeptBytes() const { return m_keptBytes; }
 
 private:
