@@ -2,19 +2,24 @@
 # Measures the wizard's CPU time over 10 s on the Installing page, with the sample animation, under
 # Wine. Wine does not report real CPU time through GetProcessTimes, so it is read from /proc, for the
 # whole process and for each of its threads (the first is the window thread).
-#   bench/installing-cpu.sh [--still] [BUILD_TREE]   (default build/win64, as scripts/test builds it)
+#   bench/installing-cpu.sh [--still] [BUILD_TREE]   (default build/win64, as scripts/test builds it;
+#   build/win32, the shipped build, runs under Wine's 32-bit loader with its dist in build/dist)
 # --still replaces the animation with its first frame alone, to show what the animation costs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 still=0
 if [ "${1:-}" = "--still" ]; then still=1; shift; fi
-tree=${1:-$root/build/win64}
+tree=$(cd "${1:-$root/build/win64}" && pwd)
+dist=$tree/dist
+if [ "$tree" = "$root/build/win32" ]; then
+  export SKYLARK_WINE_ARCH=win32
+  dist=$root/build/dist
+fi
 . "$root/scripts/wine-env"
 export WINEPREFIX=$tree/wine/bench WINEDEBUG=-all
 out=$(mktemp -d)
 trap 'rm -rf "$out"; "$SKYLARK_WINESERVER" -k 2>/dev/null || true' EXIT
 
-dist=$tree/dist
 if [ "$still" = 1 ]; then
   cp -r "$dist" "$out/dist"
   convert "$dist/data/zv_reset_animation.gif[0]" "$out/dist/data/zv_reset_animation.gif"

@@ -1,5 +1,7 @@
 // libFuzzer target: what the picture control does with untrusted GIF bytes (start, count the
-// graphic blocks, rewind, cut every frame), checking what must hold for every input.
+// graphic blocks, rewind, cut every frame, decode and draw each), checking what must hold for
+// every input.
+#include "gif_decoder.h"
 #include "gif_walker.h"
 
 #include <cstdlib>
@@ -41,6 +43,15 @@ void CheckFrame(const std::vector<uint8_t>& stream, const GifFrameInfo& info, co
     Require(again.CutNextFrame(AllocVector, &recut, length, recutInfo) != nullptr);
     Require(length == stream.size() && recut == stream && SameInfo(recutInfo, info));
     Require(again.CutNextFrame(AllocVector, &recut, length, recutInfo) == nullptr);
+
+    // A frame decodes to the size its descriptor says, and draws anywhere without a stray write.
+    IndexedFrame frame;
+    if (!DecodeGifFrame(stream.data(), stream.size(), frame)) return;
+    Require(frame.width == info.width && frame.height == info.height);
+    Require(frame.indices.size() == size_t(frame.width) * size_t(frame.height));
+    Require(frame.transparentIndex >= -1 && frame.transparentIndex <= 255);
+    std::vector<uint32_t> canvas(24 * 16);
+    DrawIndexedFrame(frame, info.left % 32 - 8, info.top % 24 - 8, canvas.data(), 24, 16);
 }
 
 }  // namespace

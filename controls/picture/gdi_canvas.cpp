@@ -1,7 +1,5 @@
 #include "gdi_canvas.h"
 
-#include "ole_picture.h"
-
 HBRUSH CanvasColourBrush() { return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1)); }
 
 namespace {
@@ -17,19 +15,15 @@ RECT ToRect(const core::CanvasRect& r) {
 
 }  // namespace
 
-bool GifFrameDecoder::Decode(size_t index) {
-    if (index >= m_frames.size()) return false;
-    GifFrame& frame = m_frames[index];
-    // Each decode reads the stream from its start, through a stream object of its own.
-    frame.picture = LoadPictureFromGlobal(frame.stream.Get(), frame.streamLength);
-    return static_cast<bool>(frame.picture);
+bool DrawFrame(const core::GifFrame& frame, int left, int top, const MemoryCanvas& canvas) {
+    if (!frame.decoded || !canvas) return false;
+    // GDI's drawing on this thread may still be batched: it lands before the frame, not on it.
+    ::GdiFlush();
+    core::DrawIndexedFrame(frame.pixels, left, top, canvas.Pixels(), canvas.Width(), canvas.Height());
+    return true;
 }
 
-void GifFrameDecoder::Release(size_t index) {
-    if (index < m_frames.size()) m_frames[index].picture.Reset();
-}
-
-GdiCanvas::GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH background, std::vector<GifFrame>& frames,
+GdiCanvas::GdiCanvas(HWND window, MemoryCanvas& canvas, MemoryCanvas& save, HBRUSH background, std::vector<core::GifFrame>& frames,
                      core::FrameCache& cache, CCriticalSection& drawingLock)
     : m_window(window),
       m_canvas(canvas),
@@ -41,25 +35,24 @@ GdiCanvas::GdiCanvas(HWND window, HDC canvas, MemoryCanvas& save, HBRUSH backgro
       m_drawingLock(drawingLock) {}
 
 bool GdiCanvas::RenderFrame(size_t index, const core::CanvasRect& rect) {
-    if (index >= m_frames.size() || !m_frames[index].picture) return false;
-    return RenderPicture(m_frames[index].picture.Get(), m_canvas, rect.left, rect.top, rect.width, rect.height);
+    return index < m_frames.size() && DrawFrame(m_frames[index], rect.left, rect.top, m_canvas);
 }
 
 void GdiCanvas::Invalidate() { ::InvalidateRect(m_window, nullptr, FALSE); }
 
 void GdiCanvas::FillBackground(const core::CanvasRect& rect) {
     const RECT r = ToRect(rect);
-    ::FillRect(m_canvas, &r, m_background);
+    ::FillRect(m_canvas.Get(), &r, m_background);
 }
 
 void GdiCanvas::SaveUnder(const core::CanvasRect& rect) {
-    if (!m_save.Create(m_canvas, rect.width, rect.height)) return;
-    ::BitBlt(m_save.Get(), 0, 0, rect.width, rect.height, m_canvas, rect.left, rect.top, SRCCOPY);
+    if (!m_save.Create(m_canvas.Get(), rect.width, rect.height)) return;
+    ::BitBlt(m_save.Get(), 0, 0, rect.width, rect.height, m_canvas.Get(), rect.left, rect.top, SRCCOPY);
 }
 
 void GdiCanvas::RestoreSaved(const core::CanvasRect& rect) {
     if (!m_save) return;
-    ::BitBlt(m_canvas, rect.left, rect.top, rect.width, rect.height, m_save.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(m_canvas.Get(), rect.left, rect.top, rect.width, rect.height, m_save.Get(), 0, 0, SRCCOPY);
     m_save.Destroy();
 }
 

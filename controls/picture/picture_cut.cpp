@@ -3,27 +3,31 @@
 #include "gif_walker.h"
 
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace {
 
-// Frame streams back IStreams that free them, so each is a global block of its own.
-uint8_t* AllocFixedBlock(void*, size_t size) { return static_cast<uint8_t*>(::GlobalAlloc(GMEM_FIXED, size)); }
+// Each frame stream goes into the vector that `context` points to. No memory ends the cut there.
+uint8_t* AllocInVector(void* context, size_t size) {
+    auto* stream = static_cast<std::vector<uint8_t>*>(context);
+    try {
+        stream->resize(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    return stream->data();
+}
 
 bool Cancelled(const std::atomic<LONG>* cancel) { return cancel && cancel->load() != 0; }
 
-void CutFrames(core::GifWalker& walker, size_t blocks, std::vector<GifFrame>& frames, const std::atomic<LONG>* cancel) {
+void CutFrames(core::GifWalker& walker, size_t blocks, std::vector<core::GifFrame>& frames, const std::atomic<LONG>* cancel) {
     frames.reserve(blocks);
     size_t length = 0;
     core::GifFrameInfo info;
     while (!Cancelled(cancel)) {
-        uint8_t* bytes = walker.CutNextFrame(&AllocFixedBlock, nullptr, length, info);
-        if (!bytes) return;
-        GifFrame frame;
-        frame.stream = CGlobalMemory(static_cast<HGLOBAL>(bytes));
-        // A frame stream is at most one byte longer than the source, whose size is a DWORD.
-        if (length > 0x7FFFFFFF) continue;
-        frame.streamLength = static_cast<DWORD>(length);
+        core::GifFrame frame;
+        if (!walker.CutNextFrame(&AllocInVector, &frame.stream, length, info)) return;
         frame.info = info;
         frames.push_back(std::move(frame));
     }

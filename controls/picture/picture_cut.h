@@ -27,7 +27,7 @@ struct CutPicture {
     DWORD size = 0;  // of the source
     int width = 0;   // a GIF's logical screen
     int height = 0;
-    std::vector<GifFrame> frames;
+    std::vector<core::GifFrame> frames;
     CGlobalMemory copy;  // the source, for what is decoded whole, when it was not in a block already
 };
 

@@ -99,7 +99,7 @@ bool CPictureEx::Install(CutPicture& cut, HGLOBAL wholeBlock) {
 // starts at once; the animation thread decodes the others.
 bool CPictureEx::DecodeFirstFrame() {
     m_frameCache = core::FrameCache(core::FrameInfos(m_frames), core::kDecodedFramesBudget);
-    GifFrameDecoder decoder(m_frames);
+    core::GifFrameDecoder decoder(m_frames);
     for (size_t i = 0; i < m_frames.size(); ++i) {
         if (m_frameCache.Acquire(i, decoder)) return true;
     }
@@ -159,9 +159,8 @@ void CPictureEx::Show() {
         return;
     }
     // Of a GIF whose other frames all failed to load, the one that loaded is shown still.
-    for (const GifFrame& frame : m_frames) {
-        if (frame.picture)
-            RenderStill(frame.picture.Get(), frame.info.left, frame.info.top, frame.info.width, frame.info.height);
+    for (const core::GifFrame& frame : m_frames) {
+        if (DrawFrame(frame, frame.info.left, frame.info.top, m_canvasDC)) ::InvalidateRect(m_hWnd, nullptr, FALSE);
     }
 }
 
@@ -194,7 +193,7 @@ unsigned __stdcall CPictureEx::AnimationThreadProc(void* param) {
 void CPictureEx::RunAnimation() {
     // The frames not yet decoded are decoded on this thread.
     const ComScope com;
-    GdiCanvas canvas(m_hWnd, m_canvasDC.Get(), m_saveDC, m_backgroundBrush.Get(), m_frames, m_frameCache, m_canvasLock);
+    GdiCanvas canvas(m_hWnd, m_canvasDC, m_saveDC, m_backgroundBrush.Get(), m_frames, m_frameCache, m_canvasLock);
     EventStopSignal stop(m_stopEvent.Get(), m_stopRequested);
     core::CanvasRect whole;
     whole.width = m_width;
@@ -224,5 +223,8 @@ void CPictureEx::OnPaint() {
     // The window has the canvas's size, so one copy covers whatever needs painting.
     const CPaintDC dc(m_hWnd);
     const CSingleLock drawing(m_canvasLock);
-    if (m_canvasReady) ::BitBlt(dc.Get(), 0, 0, m_width, m_height, m_canvasDC.Get(), 0, 0, SRCCOPY);
+    if (!m_canvasReady) return;
+    ::BitBlt(dc.Get(), 0, 0, m_width, m_height, m_canvasDC.Get(), 0, 0, SRCCOPY);
+    // Done before the lock is let go: the animation thread writes the canvas's pixels directly.
+    ::GdiFlush();
 }

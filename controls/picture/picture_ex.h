@@ -87,7 +87,7 @@ private:
     CThread m_thread;
     CHandle m_stopEvent;  // manual reset: a stop signalled early still cuts the next wait short
     ComPtr<IPicture> m_picture;
-    std::vector<GifFrame> m_frames;
+    std::vector<core::GifFrame> m_frames;
     // Which of m_frames are decoded; the animation thread alone uses it while it runs.
     core::FrameCache m_frameCache;
 };

@@ -32,10 +32,33 @@ public:
         return Raw({0x2C}).Le16(left).Le16(top).Le16(width).Le16(height).Raw({packed}).Table(packed).Raw({0x02}).Chain(
             Filler(dataBytes));
     }
-    // The same with real LZW data: every pixel colour `index` (0 to 3) of the global table.
-    GifBuilder& SolidImage(uint16_t left, uint16_t top, uint16_t width, uint16_t height, uint8_t index) {
-        return Raw({0x2C}).Le16(left).Le16(top).Le16(width).Le16(height).Raw({0, 0x02}).Chain(
+    // The same with real LZW data: every pixel colour `index` (0 to 3) of the global table (or of a
+    // local one, as `packed` says).
+    GifBuilder& SolidImage(uint16_t left, uint16_t top, uint16_t width, uint16_t height, uint8_t index,
+                           uint8_t packed = 0x00) {
+        return Raw({0x2C}).Le16(left).Le16(top).Le16(width).Le16(height).Raw({packed}).Table(packed).Raw({0x02}).Chain(
             SolidLzw(size_t(width) * height, index));
+    }
+    // An image whose LZW data is `codes`, each as wide as a decoder expects it (GIF89a appendix F:
+    // one entry more after every code but a clear and the first after it; a code wider at each
+    // power of two, up to 12 bits), minimum code size 2.
+    GifBuilder& CodedImage(uint16_t width, uint16_t height, const std::vector<uint16_t>& codes) {
+        Bytes out;
+        uint32_t bits = 0;
+        int count = 0, codeBits = 3, next = 6;
+        bool first = true;
+        for (uint16_t code : codes) {
+            bits |= uint32_t(code) << count;
+            for (count += codeBits; count >= 8; count -= 8, bits >>= 8) out.push_back(uint8_t(bits & 0xFF));
+            if (code == 4) {
+                codeBits = 3, next = 6, first = true;
+                continue;
+            }
+            if (!first && next < 4096 && ++next == (1 << codeBits) && codeBits < 12) ++codeBits;
+            first = false;
+        }
+        if (count > 0) out.push_back(uint8_t(bits));
+        return Raw({0x2C}).Le16(0).Le16(0).Le16(width).Le16(height).Raw({0x00, 0x02}).Chain(out);
     }
     // +0 0x21 +1 0x01 +2 0x0C +3 twelve bytes of text grid, then the text chain
     GifBuilder& PlainText(size_t textBytes) {

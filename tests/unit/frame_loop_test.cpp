@@ -373,12 +373,13 @@ TEST(RunAnimation, AnIndexPastTheFramesStartsAtTheFirst) {
 // rest are held only until drawn. A frame that fails is not tried again.
 TEST(FrameCache, KeepsTheFirstFramesThatFitAndReleasesTheRestOnceDrawn) {
     std::vector<GifFrameInfo> frames(5);
-    const int32_t sizes[][2] = {{2, 1}, {3, 1}, {0, 0}, {1, 1}, {1, 1}};  // 8, 12, 0, 4, 4 bytes decoded
+    // A byte a pixel and a palette of 1024 bytes: 3072, 4096, 1024, 2048 and 2048 bytes decoded.
+    const int32_t sizes[][2] = {{64, 32}, {96, 32}, {0, 0}, {32, 32}, {32, 32}};
     for (size_t i = 0; i < frames.size(); ++i) {
         frames[i].width = sizes[i][0];
         frames[i].height = sizes[i][1];
     }
-    EXPECT_EQ(DecodedAnimationBytes(frames), 28u);
+    EXPECT_EQ(DecodedAnimationBytes(frames), 12288u);
     const struct {
         const char* name;
         uint64_t budget;
@@ -386,11 +387,11 @@ TEST(FrameCache, KeepsTheFirstFramesThatFitAndReleasesTheRestOnceDrawn) {
         uint64_t kept;
         std::set<size_t> decodedAgain;  // in a second round
     } cases[] = {
-        {"all fit", 28, {0, 1, 2, 3, 4}, 28, {}},
-        {"the budget is full after frame 1", 20, {0, 1, 2, 3, 4}, 20, {3, 4}},
-        {"a frame that does not fit leaves room for a later one", 14, {0, 1, 2, 3, 4}, 12, {1, 4}},
-        {"first decoded, first kept", 12, {1, 0, 2, 3, 4}, 12, {0, 3, 4}},
-        {"nothing fits", 0, {0, 1, 2, 3, 4}, 0, {0, 1, 3, 4}},
+        {"all fit", 12288, {0, 1, 2, 3, 4}, 12288, {}},
+        {"the budget is full after frame 1", 7168, {0, 1, 2, 3, 4}, 7168, {2, 3, 4}},
+        {"a frame that does not fit leaves room for a later one", 6144, {0, 1, 2, 3, 4}, 6144, {1, 4}},
+        {"first decoded, first kept", 4096, {1, 0, 2, 3, 4}, 4096, {0, 2, 3, 4}},
+        {"nothing fits", 0, {0, 1, 2, 3, 4}, 0, {0, 1, 2, 3, 4}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -415,7 +416,7 @@ TEST(FrameCache, KeepsTheFirstFramesThatFitAndReleasesTheRestOnceDrawn) {
 
     Rig rig(1, 1, {});
     rig.failingDecode = {false, true};
-    FrameCache cache(frames, 28);
+    FrameCache cache(frames, 12288);
     EXPECT_FALSE(cache.Acquire(1, rig));
     EXPECT_FALSE(cache.Acquire(1, rig));
     EXPECT_FALSE(cache.Acquire(9, rig));
@@ -429,11 +430,12 @@ TEST(FrameCache, KeepsTheFirstFramesThatFitAndReleasesTheRestOnceDrawn) {
 // delay, and dropped once drawn; a frame that fails to decode is not drawn but keeps its delay.
 TEST(RunAnimation, DecodesFramesPastTheBudgetAtTheirTurnAndDropsThemOnceDrawn) {
     std::vector<TestFrame> frames;
-    for (char c : std::string("ABCD")) frames.push_back({0, 0, 2, 1, 10, 1, c});  // 8 bytes decoded each
+    for (char c : std::string("ABCD")) frames.push_back({0, 0, 2, 1, 10, 1, c});
     Rig rig(2, 1, frames);
     rig.failingDecode = {false, false, false, true};
     rig.decodeMs = 30;
-    FrameCache cache(FrameInfos(frames), 16);
+    const uint64_t twoFrames = 2 * DecodedFrameBytes(FrameInfos(frames)[0]);
+    FrameCache cache(FrameInfos(frames), twoFrames);
     rig.cache = &cache;
     ASSERT_TRUE(cache.Acquire(0, rig));
     rig.now = 0;
@@ -448,7 +450,7 @@ TEST(RunAnimation, DecodesFramesPastTheBudgetAtTheirTurnAndDropsThemOnceDrawn) {
         "render 2", "drop 2",     "invalidate", "wait 100", "wait 100",
     };
     EXPECT_EQ(rig.log, expected);
-    EXPECT_EQ(cache.KeptBytes(), 16u);
+    EXPECT_EQ(cache.KeptBytes(), twoFrames);
     EXPECT_EQ(rig.decoded, (std::set<size_t>{0, 1}));
     EXPECT_EQ(frameIndex, 3u);
     EXPECT_EQ(rig.now, 750u);

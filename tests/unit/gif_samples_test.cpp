@@ -1,5 +1,6 @@
 // The GIF walker on real animated GIFs (made by tests/unit/data/make-gif-samples.sh, and the
 // shipped animation), with giflib as the second opinion on what the frames are.
+#include "gif_decoder.h"
 #include "gif_support.h"
 
 #include <gif_lib.h>
@@ -130,6 +131,15 @@ TEST_P(GifSample, FramesAgreeWithGiflib) {
         EXPECT_EQ(ColoursOf(frame, 0), ColoursOf(gif, i));
         const size_t pixels = size_t(want.Width) * size_t(want.Height);
         EXPECT_EQ(0, std::memcmp(frame->SavedImages[0].RasterBits, gif->SavedImages[i].RasterBits, pixels));
+
+        // The control's own decode of the cut: giflib's pixels, colours and transparency.
+        IndexedFrame decoded;
+        const Bytes& stream = walk.frames[size_t(i)].stream;
+        ASSERT_TRUE(DecodeGifFrame(stream.data(), stream.size(), decoded));
+        EXPECT_EQ(Bytes(decoded.indices), Bytes(gif->SavedImages[i].RasterBits, gif->SavedImages[i].RasterBits + pixels));
+        const std::vector<uint32_t> colours = ColoursOf(gif, i);
+        EXPECT_EQ(std::vector<uint32_t>(decoded.palette.begin(), decoded.palette.begin() + colours.size()), colours);
+        EXPECT_EQ(decoded.transparentIndex, hasControl ? control.TransparentColor : -1);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <olectl.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -93,7 +94,7 @@ std::vector<DWORD> AnimationThreads() { return support::LowestPriorityThreads(Ge
 HANDLE OpenAnimationThread() {
     const std::vector<DWORD> ids = AnimationThreads();
     EXPECT_EQ(ids.size(), 1u) << "animation threads running";
-    return ids.size() == 1 ? OpenThread(SYNCHRONIZE, FALSE, ids[0]) : nullptr;
+    return ids.size() == 1 ? OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, ids[0]) : nullptr;
 }
 
 bool HasEnded(HANDLE thread) { return thread && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
@@ -393,75 +394,47 @@ TEST_F(PictureExTest, DestroyingTheWindowEndsTheThreadBeforeTheWindowGoes) {
     CloseHandle(DestroyWatch::thread);
 }
 
-// Every picture the OLE loader makes shares one method table. The test swaps its Release for one that
-// notes whether the animation thread was still running: a frame released under a live thread is
-// one the thread may be drawing with.
-class ReleaseWatch {
+// Every free of this program passes through the operator delete below. While a watch is on, it
+// notes the frees made by any thread but the watched animation thread while that thread still
+// runs: memory freed under a live thread is memory it may be drawing from (a frame's pixels).
+class FreeWatch {
 public:
-    ReleaseWatch() {
-        IPicture* probe = nullptr;
-        const Bytes gif = SolidGif(2, 2, {{0, 0, 2, 2, kRed, 0}});
-        const MovableBlock block(gif);
-        IStream* stream = nullptr;
-        if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, &stream))) return;
-        if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(gif.size()), FALSE, IID_IPicture,
-                                     reinterpret_cast<void**>(&probe)))) {
-            // Release comes third, after QueryInterface and AddRef.
-            m_slot = reinterpret_cast<Release_t*>(*reinterpret_cast<void***>(probe)) + 2;
-            s_original = Swap(&ReleaseWatch::Release);
-            probe->Release();
-        }
-        stream->Release();
-    }
-    ~ReleaseWatch() {
-        if (m_slot) Swap(s_original);
-        s_thread = nullptr;
-    }
-    ReleaseWatch(const ReleaseWatch&) = delete;
-    ReleaseWatch& operator=(const ReleaseWatch&) = delete;
+    FreeWatch() = default;
+    ~FreeWatch() { Watch(nullptr); }
+    FreeWatch(const FreeWatch&) = delete;
+    FreeWatch& operator=(const FreeWatch&) = delete;
 
-    bool Active() const { return m_slot != nullptr; }
-    // The animation thread that no picture may outlive; counts start again.
+    // The animation thread that no frame may outlive; counts start again.
     void Watch(HANDLE thread) {
-        s_thread = thread;
-        s_releases = 0;
-        s_releasesWhileRunning = 0;
+        s_thread.store(nullptr);
+        s_frees = 0;
+        s_freesWhileRunning = 0;
+        s_threadId = thread ? GetThreadId(thread) : 0;
+        s_thread.store(thread);
     }
-    int Releases() const { return s_releases; }
-    int ReleasesWhileRunning() const { return s_releasesWhileRunning; }
+    int Frees() const { return s_frees; }
+    int FreesWhileRunning() const { return s_freesWhileRunning; }
+
+    static void Note() {
+        const HANDLE thread = s_thread.load();
+        if (!thread || GetCurrentThreadId() == s_threadId) return;
+        ++s_frees;
+        if (!HasEnded(thread)) ++s_freesWhileRunning;
+    }
 
 private:
-    using Release_t = ULONG(STDMETHODCALLTYPE*)(IPicture*);
-
-    static ULONG STDMETHODCALLTYPE Release(IPicture* self) {
-        ++s_releases;
-        if (s_thread && !HasEnded(s_thread)) ++s_releasesWhileRunning;
-        return s_original(self);
-    }
-
-    Release_t Swap(Release_t with) {
-        DWORD protect = 0;
-        VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &protect);
-        const Release_t was = *m_slot;
-        *m_slot = with;
-        VirtualProtect(m_slot, sizeof *m_slot, protect, &protect);
-        return was;
-    }
-
-    Release_t* m_slot = nullptr;
-    static Release_t s_original;
-    static HANDLE s_thread;
-    static int s_releases;
-    static int s_releasesWhileRunning;
+    static std::atomic<HANDLE> s_thread;
+    static DWORD s_threadId;
+    static std::atomic<int> s_frees;
+    static std::atomic<int> s_freesWhileRunning;
 };
-ReleaseWatch::Release_t ReleaseWatch::s_original = nullptr;
-HANDLE ReleaseWatch::s_thread = nullptr;
-int ReleaseWatch::s_releases = 0;
-int ReleaseWatch::s_releasesWhileRunning = 0;
+std::atomic<HANDLE> FreeWatch::s_thread{nullptr};
+DWORD FreeWatch::s_threadId = 0;
+std::atomic<int> FreeWatch::s_frees{0};
+std::atomic<int> FreeWatch::s_freesWhileRunning{0};
 
 TEST_F(PictureExTest, LoadingWhileAnimatingEndsTheOldThreadBeforeReleasingItsFrames) {
-    ReleaseWatch watch;
-    ASSERT_TRUE(watch.Active());
+    FreeWatch watch;
     const Bytes frames = SolidAnimation(20, 20, {kRed, kGreen, kBlue}, 0);
     ASSERT_TRUE(Load(m_picture, frames));
     m_picture.Show();
@@ -484,10 +457,8 @@ TEST_F(PictureExTest, LoadingWhileAnimatingEndsTheOldThreadBeforeReleasingItsFra
         watch.Watch(old);
         EXPECT_EQ(Load(m_picture, r.next), r.loads);
         EXPECT_TRUE(HasEnded(old));
-        // The loader makes and drops references of its own too, all after the thread has gone. Of
-        // the old frames, those the thread had not yet decoded have no picture to release.
-        EXPECT_GE(watch.Releases(), 1) << "the old frame on show";
-        EXPECT_EQ(watch.ReleasesWhileRunning(), 0);
+        EXPECT_GE(watch.Frees(), 1) << "the old frames";
+        EXPECT_EQ(watch.FreesWhileRunning(), 0);
         watch.Watch(nullptr);
         CloseHandle(old);
         m_picture.Show();
@@ -495,3 +466,10 @@ TEST_F(PictureExTest, LoadingWhileAnimatingEndsTheOldThreadBeforeReleasingItsFra
 }
 
 }  // namespace
+
+// The default operator new takes its memory from malloc: what the watch sees is then given back to free.
+void operator delete(void* p) noexcept {
+    if (p) FreeWatch::Note();
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }

@@ -5,8 +5,9 @@
 namespace core {
 
 uint64_t DecodedFrameBytes(const GifFrameInfo& frame) {
-    if (frame.width <= 0 || frame.height <= 0) return 0;
-    return static_cast<uint64_t>(frame.width) * static_cast<uint64_t>(frame.height) * 4u;
+    const uint64_t palette = kMaxFrameColours * sizeof(uint32_t);
+    if (frame.width <= 0 || frame.height <= 0) return palette;
+    return static_cast<uint64_t>(frame.width) * static_cast<uint64_t>(frame.height) + palette;
 }
 
 uint64_t DecodedAnimationBytes(const std::vector<GifFrameInfo>& frames) {

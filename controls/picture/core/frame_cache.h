@@ -7,6 +7,7 @@
 // as well as any eviction order, and costs no decode at all for an animation within the budget.
 
 #include "gif_frame_info.h"
+#include "indexed_frame.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,11 +16,11 @@
 namespace core {
 
 // What the decoded frames of one animation may take: far more than the Installing page's 64x60
-// animation ever needs (over two thousand frames of it), yet a small part of a 32-bit process's
+// animation ever needs (over six thousand frames of it), yet a small part of a 32-bit process's
 // address space, whatever a vendor's file holds.
 constexpr uint64_t kDecodedFramesBudget = 32u << 20;
 
-// What a frame takes once decoded: the picture loader makes a bitmap of at most 32 bits a pixel.
+// What a frame takes once decoded (IndexedFrame): a byte a pixel and a palette of 256 colours at most.
 uint64_t DecodedFrameBytes(const GifFrameInfo& frame);
 // The sum over all frames: what keeping every frame would take.
 uint64_t DecodedAnimationBytes(const std::vector<GifFrameInfo>& frames);
