@@ -204,7 +204,8 @@ bool DecodeGifFrame(const uint8_t* stream, size_t size, IndexedFrame& frame) {
     out.width = ReadLe16(stream + image + 5);
     out.height = ReadLe16(stream + image + 7);
     const size_t pixels = size_t(out.width) * size_t(out.height);
-    if (pixels > kMaxFramePixels) return false;
+    // An image of no rows or no columns has nothing to show.
+    if (pixels == 0 || pixels > kMaxFramePixels) return false;
     try {
         out.indices.assign(pixels, 0);
     } catch (const std::bad_alloc&) {

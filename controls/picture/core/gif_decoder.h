@@ -14,9 +14,9 @@
 namespace core {
 
 // False, with `frame` emptied, when the stream holds no image (a plain-text block, say), no colour
-// table for it, an LZW minimum code size outside 1 to 8, more than 64 Mi pixels, or data that is
-// damaged or ends before the last pixel: such a frame is not drawn. Never reads outside
-// [stream, stream + size).
+// table for it, an LZW minimum code size outside 1 to 8, no pixels or more than 64 Mi of them, or
+// data that is damaged or ends before the last pixel: such a frame is not drawn. Never reads
+// outside [stream, stream + size).
 bool DecodeGifFrame(const uint8_t* stream, size_t size, IndexedFrame& frame);
 
 }  // namespace core
