@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     e2e::WriteWholeFile(out + "\\sampling", "");
     std::vector<double> changes;  // ms since the watch started
     std::vector<int> colours;
-    int skipped = 0;              // changes that are not to the next colour: a frame not seen
+    int skipped = 0;  // changes that are not to the next colour: a frame not seen
     const double start = Now();
     while (Now() - start < seconds * 1000) {
         const int colour = ColourIndex(e2e::CaptureScreen(probe).At(0, 0));
@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
     } else {
         std::vector<double> sorted = shown;
         std::sort(sorted.begin(), sorted.end());
-        const size_t late = size_t(std::count_if(shown.begin(), shown.end(), [](double ms) { return ms > kDelayMs + 50; }));
+        const size_t late =
+            size_t(std::count_if(shown.begin(), shown.end(), [](double ms) { return ms > kDelayMs + 50; }));
         std::snprintf(line, sizeof line,
                       "frames seen %zu in %.0f s (%.1f a second; the file asks %.1f), out of order %d\n"
                       "time on show (asked %d ms): median %.0f ms, 95th percentile %.0f ms, longest %.0f ms; "

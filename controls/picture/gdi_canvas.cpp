@@ -23,8 +23,8 @@ bool DrawFrame(const core::GifFrame& frame, int left, int top, const MemoryCanva
     return true;
 }
 
-GdiCanvas::GdiCanvas(HWND window, MemoryCanvas& canvas, MemoryCanvas& save, HBRUSH background, std::vector<core::GifFrame>& frames,
-                     core::FrameCache& cache, CCriticalSection& drawingLock)
+GdiCanvas::GdiCanvas(HWND window, MemoryCanvas& canvas, MemoryCanvas& save, HBRUSH background,
+                     std::vector<core::GifFrame>& frames, core::FrameCache& cache, CCriticalSection& drawingLock)
     : m_window(window),
       m_canvas(canvas),
       m_save(save),

@@ -23,8 +23,8 @@ public:
     // Everything is borrowed and must outlive the canvas. A null `background` fills with the
     // colour the canvas was created with. `drawingLock` is the one the window's paint holds.
     // `cache` says which of `frames` are decoded, and decodes the others at their turn.
-    GdiCanvas(HWND window, MemoryCanvas& canvas, MemoryCanvas& save, HBRUSH background, std::vector<core::GifFrame>& frames,
-              core::FrameCache& cache, CCriticalSection& drawingLock);
+    GdiCanvas(HWND window, MemoryCanvas& canvas, MemoryCanvas& save, HBRUSH background,
+              std::vector<core::GifFrame>& frames, core::FrameCache& cache, CCriticalSection& drawingLock);
 
     bool PrepareFrame(size_t index) override { return m_cache.Acquire(index, m_decoder); }
     // Frames are drawn at their own size: the rectangle is where they were decoded for.

@@ -21,7 +21,8 @@ uint8_t* AllocInVector(void* context, size_t size) {
 
 bool Cancelled(const std::atomic<LONG>* cancel) { return cancel && cancel->load() != 0; }
 
-void CutFrames(core::GifWalker& walker, size_t blocks, std::vector<core::GifFrame>& frames, const std::atomic<LONG>* cancel) {
+void CutFrames(core::GifWalker& walker, size_t blocks, std::vector<core::GifFrame>& frames,
+               const std::atomic<LONG>* cancel) {
     frames.reserve(blocks);
     size_t length = 0;
     core::GifFrameInfo info;

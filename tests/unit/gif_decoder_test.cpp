@@ -108,7 +108,7 @@ TEST(GifDecoder, RefusesWhatItCannotShowWhole) {
 TEST(GifDecoder, AgreesWithGiflibOnAFullTableAndOnCodesNotYetMade) {
     std::vector<uint16_t> codes = {4};
     for (int i = 0; i < 5000; ++i) codes.push_back(uint16_t(i % 4));  // 5000 pixels, 4090 entries and on
-    codes.insert(codes.end(), {4, 1, 6, 7, 8, 5});                  // "1", "11", "111", "1111": 5010
+    codes.insert(codes.end(), {4, 1, 6, 7, 8, 5});                    // "1", "11", "111", "1111": 5010
     const GifBuilder::Bytes stream = GifBuilder(0x81, 167, 30, kColours).CodedImage(167, 30, codes).Trailer().Get();
 
     IndexedFrame frame;
@@ -118,8 +118,8 @@ TEST(GifDecoder, AgreesWithGiflibOnAFullTableAndOnCodesNotYetMade) {
     GifFileType* gif = DGifOpen(&reader, gif_support::ReadFromMemory, &error);
     ASSERT_NE(gif, nullptr);
     ASSERT_EQ(DGifSlurp(gif), GIF_OK) << GifErrorString(gif->Error);
-    EXPECT_EQ(frame.indices, std::vector<uint8_t>(gif->SavedImages[0].RasterBits,
-                                                  gif->SavedImages[0].RasterBits + 5010));
+    EXPECT_EQ(frame.indices,
+              std::vector<uint8_t>(gif->SavedImages[0].RasterBits, gif->SavedImages[0].RasterBits + 5010));
     DGifCloseFile(gif, nullptr);
 }
 

@@ -136,7 +136,8 @@ TEST_P(GifSample, FramesAgreeWithGiflib) {
         IndexedFrame decoded;
         const Bytes& stream = walk.frames[size_t(i)].stream;
         ASSERT_TRUE(DecodeGifFrame(stream.data(), stream.size(), decoded));
-        EXPECT_EQ(Bytes(decoded.indices), Bytes(gif->SavedImages[i].RasterBits, gif->SavedImages[i].RasterBits + pixels));
+        EXPECT_EQ(Bytes(decoded.indices),
+                  Bytes(gif->SavedImages[i].RasterBits, gif->SavedImages[i].RasterBits + pixels));
         const std::vector<uint32_t> colours = ColoursOf(gif, i);
         EXPECT_EQ(std::vector<uint32_t>(decoded.palette.begin(), decoded.palette.begin() + colours.size()), colours);
         EXPECT_EQ(decoded.transparentIndex, hasControl ? control.TransparentColor : -1);
