@@ -1,7 +1,8 @@
 // What the shipped build and the test build differ in, and nothing else: the test build has a Finish
 // fallback short enough for a test to wait for, a switch that makes the installation worker's start
-// fail, one that makes start-up throw, one that pauses a released program's worker while it holds
-// the checked package, and one that answers whether high contrast is on.
+// fail, one that makes the worker throw, one that makes start-up throw, one that follows the package
+// by name, one that pauses a released program's worker while it holds the checked package, and one
+// that answers whether high contrast is on.
 #include "build_variant.h"
 #include "globals.h"
 #include "kernel_handles.h"
@@ -30,6 +31,12 @@ bool TestSwitchIsOn(const char* name) {
 }  // namespace
 
 bool WorkerStartMustFail() { return TestSwitchIsOn("SKYLARK_TEST_FAIL_WORKER_START"); }
+
+void ThrowIfWorkerMustFail() {
+    if (TestSwitchIsOn("SKYLARK_TEST_FAIL_WORKER")) throw std::runtime_error("worker failure asked for by a test");
+}
+
+bool FollowByNameForTest() { return TestSwitchIsOn("SKYLARK_TEST_FOLLOW_BY_NAME"); }
 
 void ThrowIfStartMustFail() {
     if (TestSwitchIsOn("SKYLARK_TEST_FAIL_START")) throw std::runtime_error("start-up failure asked for by a test");

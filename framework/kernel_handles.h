@@ -11,6 +11,11 @@ public:
     ~CHandle() { Close(); }
     CHandle(const CHandle&) = delete;
     CHandle& operator=(const CHandle&) = delete;
+    CHandle(CHandle&& other) noexcept : m_h(other.m_h) { other.m_h = nullptr; }
+    CHandle& operator=(CHandle&& other) noexcept {
+        if (this != &other) Attach(other.Release());
+        return *this;
+    }
 
     void Attach(HANDLE h) {
         Close();
@@ -21,6 +26,12 @@ public:
         m_h = nullptr;
     }
     HANDLE Get() const { return m_h; }
+    // Hands the handle over: nothing is held any more.
+    HANDLE Release() {
+        const HANDLE h = m_h;
+        m_h = nullptr;
+        return h;
+    }
     explicit operator bool() const { return m_h != nullptr; }
 
 private:

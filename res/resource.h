@@ -13,5 +13,7 @@
 // Private messages to the wizard window, posted by the installation worker
 #define WM_APP_ARM_TIMER  (WM_APP + 1)
 #define WM_APP_RUN_FAILED (WM_APP + 3)  // wParam: exit code; lParam: the system's error
+#define WM_APP_PACKAGE_STARTED (WM_APP + 5)  // the package runs and is followed
+#define WM_APP_PACKAGE_ENDED   (WM_APP + 6)  // wParam: core::PackageOutcome; lParam: the package's code
 // Posted by the wizard window to itself: work that its first showing does not wait for
 #define WM_APP_AFTER_FIRST_SHOW (WM_APP + 4)

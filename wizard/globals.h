@@ -23,6 +23,12 @@ extern const UINT kFinishFallbackMs;
 // True only in the test build, when its test asks for it: the installation worker's start then
 // fails, as it would for want of memory.
 bool WorkerStartMustFail();
+// Throws only in the test build, when its test asks for it: the installation worker then fails as
+// it would on an error nobody expected.
+void ThrowIfWorkerMustFail();
+// True only in the test build, when its test asks for it: the package is followed by its name, as
+// where the system refuses it a job of its own.
+bool FollowByNameForTest();
 // Called by the worker once a released program holds the checked package, right before it starts
 // it. Nothing in the shipped build; in the test build, when its test asks for it, the worker says so
 // and waits for the test's word (or 60 s), so that the test can try to change the held package.

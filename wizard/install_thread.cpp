@@ -4,27 +4,13 @@
 #include "install_run.h"
 #include "kernel_handles.h"
 #include "os_version.h"
+#include "package_follower.h"
 #include "released_files.h"
 #include "resource.h"
+#include "win_app.h"
 #include "worker_thread.h"
 
-#include <tlhelp32.h>
-
-#include <vector>
-
 namespace {
-
-bool WalkProcesses(const core::ProcessVisitor& visit) {
-    const CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
-        entry.szExeFile[sizeof(entry.szExeFile) - 1] = '\0';
-        if (visit(entry.szExeFile, entry.th32ProcessID)) break;
-    }
-    return true;
-}
 
 class Win32InstallPlatform : public core::InstallPlatform {
 public:
@@ -40,30 +26,16 @@ public:
     }
 
     bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) override {
-        std::vector<char> writable(commandLine.begin(), commandLine.end());
-        writable.push_back('\0');
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        if (!::CreateProcessA(applicationName.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                              CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                              &process)) {
-            *error = ::GetLastError();
-            m_heldPackage.Close();
-            return false;
-        }
+        DWORD startError = ERROR_SUCCESS;
+        const bool started = m_package.Start(applicationName, std::move(commandLine), startError);
+        *error = startError;
         // Started: the system has the image open and mapped; what it runs is what was checked.
         m_heldPackage.Close();
-        // The package is followed by name in the process list, not through these handles.
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-        return true;
+        return started;
     }
 
     uint32_t FindPackageProcess() override { return core::FindPackageProcess(&WalkProcesses); }
-    core::ProcessState IsProcessRunning(uint32_t processId) override {
-        return core::IsProcessRunning(&WalkProcesses, processId);
-    }
+    core::PackageEnd WaitForPackageEnd() override { return m_package.WaitForEnd(); }
     void Sleep(unsigned ms) override { ::Sleep(ms); }
 
     void ArmTimer(unsigned id, unsigned ms) override {
@@ -71,6 +43,10 @@ public:
         ::PostMessageA(g_hSetupWnd, WM_APP_ARM_TIMER, id, ms);
     }
 
+    void ReportPackageStarted() override { ::PostMessageA(g_hSetupWnd, WM_APP_PACKAGE_STARTED, 0, 0); }
+    void ReportPackageEnd(core::PackageOutcome outcome, uint32_t code) override {
+        ::PostMessageA(g_hSetupWnd, WM_APP_PACKAGE_ENDED, static_cast<WPARAM>(outcome), static_cast<LPARAM>(code));
+    }
     // The wizard shows the message on its own thread, owned by its window, and ends after it.
     void ReportRefusal() override { ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunRefused, 0); }
     void ReportStartFailure(unsigned long error) override {
@@ -83,6 +59,7 @@ public:
 private:
     // From the check until the start: nobody may write, replace or delete the package meanwhile.
     CHandle m_heldPackage;
+    CPackageFollower m_package;
 };
 
 bool QueryWindowsVersion(unsigned structSize, core::OsVersion& out) {
@@ -106,8 +83,15 @@ void CheckOsVersion() {
 }
 
 UINT InstallThreadProc(void*) {
-    Win32InstallPlatform platform;
-    return core::RunInstallation(g_nOsType, g_strAppDir, platform);
+    try {
+        ThrowIfWorkerMustFail();
+        Win32InstallPlatform platform;
+        return core::RunInstallation(g_nOsType, g_strAppDir, LoadReleasePins().packageCodes, platform);
+    } catch (...) {
+        // Nobody can say what was installed: never the Finish page.
+        ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, kExitUnexpectedError, 0);
+        return kExitUnexpectedError;
+    }
 }
 
 bool StartInstallThread(DWORD& error) {

@@ -2,6 +2,7 @@
 
 #include "install_run.h"
 #include "release_pins.h"
+#include "win_app.h"
 
 namespace {
 
@@ -28,6 +29,11 @@ RunFailureMessage RunFailureMessageFor(uint32_t exitCode, DWORD error, const std
     if (exitCode == core::kRunRefused) return {"Driver not support Current OS type!", MB_OK};
     if (exitCode == core::kRunFilesChanged)
         return {core::ChangedFilesMessage({{packagePath, error == ERROR_FILE_NOT_FOUND}}), MB_OK | MB_ICONSTOP};
+    if (exitCode == static_cast<uint32_t>(kExitUnexpectedError))
+        return {
+            "Set-up stopped on an error it did not expect, and cannot tell whether the driver was "
+            "installed.\r\n\r\nStart set-up again.",
+            MB_OK | MB_ICONSTOP};
     return {
         "The driver package could not be started:\r\n" + packagePath + "\r\n\r\n" + SystemErrorText(error, packagePath),
         MB_OK | MB_ICONSTOP};

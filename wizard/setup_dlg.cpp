@@ -25,6 +25,11 @@ namespace {
 const int kExitLicenceUnreadable = 3;
 const int kExitFolderUnusable = 4;
 
+// The Finish page's texts where the driver needs a restart before it works.
+const char kRestartFinishTitle[] = "Set-up complete: restart your computer\r\nbefore you plug in your wireless adapter";
+const char kRestartFinishText[] =
+    "Click Finish, then restart your computer.\r\n\r\nThe driver works once Windows has restarted.";
+
 const COLORREF kTitleColour = RGB(255, 255, 255);
 const COLORREF kTextColour = RGB(51, 51, 51);
 const COLORREF kLicenceBoxColour = RGB(255, 255, 255);
@@ -276,8 +281,13 @@ void CSetupDlg::OnAccept() {
 }
 
 void CSetupDlg::OnQuit() {
-    // 0 after Cancel or Finish; a failed run's code holds even if a click slips in after it.
-    ::PostQuitMessage(m_exitCode);
+    // 0 after Cancel, the package's verdict after Finish; a failed run's code holds even if a click
+    // slips in after it.
+    if (RunFailed()) {
+        ::PostQuitMessage(m_exitCode);
+        return;
+    }
+    ::PostQuitMessage(g_nCurPage == core::kPageFinish ? m_finishExitCode : 0);
 }
 
 LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -302,6 +312,13 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_APP_RUN_FAILED:
             OnRunFailed(static_cast<uint32_t>(wp), static_cast<DWORD>(lp));
             return 0;
+        case WM_APP_PACKAGE_STARTED:
+            // The package is followed to its end: the fallback must not call it complete meanwhile.
+            if (!RunFailed()) ::KillTimer(m_hWnd, IDT_FINISH);
+            return 0;
+        case WM_APP_PACKAGE_ENDED:
+            OnPackageEnded(static_cast<core::PackageOutcome>(wp), static_cast<uint32_t>(lp));
+            return 0;
         case WM_APP_AFTER_FIRST_SHOW:
             PrepareLaterPages();
             return 0;
@@ -321,6 +338,10 @@ void CSetupDlg::OnTimer(UINT_PTR id) {
         ::KillTimer(m_hWnd, IDT_FINISH);
         ::KillTimer(m_hWnd, IDT_PROGRESS);
         m_progress.SetPos(core::kProgressCycleLength);
+        if (m_restartNeeded) {
+            m_stFinishTitle.SetWindowText(kRestartFinishTitle);
+            m_stFinishText.SetWindowText(kRestartFinishText);
+        }
         g_nCurPage = core::kPageFinish;
         ShowPage();
     } else if (id == IDT_PROGRESS) {
@@ -337,14 +358,29 @@ void CSetupDlg::OnArmTimer(UINT id, UINT period) {
 }
 
 void CSetupDlg::OnRunFailed(uint32_t exitCode, DWORD error) {
+    const RunFailureMessage message = RunFailureMessageFor(exitCode, error, core::PackagePath(g_strAppDir));
+    EndRunWith(exitCode, message.text, message.type);
+}
+
+void CSetupDlg::OnPackageEnded(core::PackageOutcome outcome, uint32_t code) {
+    const core::PackageVerdict verdict = core::VerdictOf(outcome);
+    if (!verdict.installed) {
+        EndRunWith(core::kRunPackageFailed, core::PackageFailureMessage(outcome, code), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    // Kept for the Finish page, which the run's IDT_FINISH brings next.
+    m_finishExitCode = static_cast<int>(verdict.exitCode);
+    m_restartNeeded = verdict.restart;
+}
+
+void CSetupDlg::EndRunWith(uint32_t exitCode, const std::string& message, UINT type) {
     // A failed run never reaches the Finish page, not even while its message waits for the user.
     m_exitCode = static_cast<int>(exitCode);
     ::KillTimer(m_hWnd, IDT_FINISH);
     ::KillTimer(m_hWnd, IDT_PROGRESS);
     // Owned by the wizard, which is disabled until the user closes it: nothing the user does to
     // the wizard meanwhile can end it with another code, and the box cannot fall behind it.
-    const RunFailureMessage message = RunFailureMessageFor(exitCode, error, core::PackagePath(g_strAppDir));
-    AfxMessageBox(message.text, message.type, m_hWnd);
+    AfxMessageBox(message, type, m_hWnd);
     ::PostQuitMessage(m_exitCode);
 }
 

@@ -5,6 +5,7 @@
 #include "dialog.h"
 #include "edit_ex.h"
 #include "gdi.h"
+#include "package_outcome.h"
 #include "picture_ex.h"
 #include "released_files.h"
 #include "rich_edit_gs.h"
@@ -45,6 +46,9 @@ private:
     void OnTimer(UINT_PTR id);
     void OnArmTimer(UINT id, UINT period);
     void OnRunFailed(uint32_t exitCode, DWORD error);
+    void OnPackageEnded(core::PackageOutcome outcome, uint32_t code);
+    // The run cannot go on: the user is told (in a message owned by the wizard), then the wizard ends.
+    void EndRunWith(uint32_t exitCode, const std::string& message, UINT type);
     bool RunFailed() const { return m_exitCode != 0; }
 
     // Appearance
@@ -98,4 +102,8 @@ private:
     // The program's exit code when the wizard ends: 0, or a failed run's (never 0). Once a run has
     // failed, the Finish page never comes.
     int m_exitCode = 0;
+    // What the package's end said: the exit code after Finish (0, or a restart's), and whether the
+    // Finish page asks for a restart before the adapter goes in.
+    int m_finishExitCode = 0;
+    bool m_restartNeeded = false;
 };

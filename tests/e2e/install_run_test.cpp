@@ -263,6 +263,83 @@ TEST_F(InstallRunTest, FolderWithSpacesNeverRunsAProgramAtItsPrefix) {
         << "the unquoted line did not lead to the planted program: the check above proves nothing here";
 }
 
+struct OutcomeCase {
+    const char* label;
+    std::string dist;
+    const char* exitCode;  // the stand-in's, or the copy's it hands over to
+    bool handOver;
+    bool byName;           // the test build follows the package by name, as where a job is refused
+    const char* expected;  // in the Finish page's title, or in the message
+    DWORD wizardExit;
+};
+
+// What the package's code says: the Finish page (asking for a restart where one is needed) or the
+// failure's message, the wizard's exit code, and neither before the last of its processes ended.
+TEST_F(InstallRunTest, ThePackagesLastProcessAndItsCodeDecideTheEnd) {
+    const OutcomeCase cases[] = {
+        {"0: done", ShippedDist(), "0", false, false, "now plug your wireless", 0},
+        {"3010: done, restart needed", ShippedDist(), "3010", false, false, "restart your computer", 3010},
+        {"1603: failed", ShippedDist(), "1603", false, false, "code 1603.", 7},
+        {"a crash", ShippedDist(), "0xC0000005", false, false, "code 3221225477 (0xC0000005).", 7},
+        {"handed over to a copy that fails", ShippedDist(), "1603", true, false, "code 1603.", 7},
+        {"the same, followed by name", TestDist(), "1603", true, true, "code 1603.", 7},
+        {"1603 released with --package-codes none", PinnedNoneTestDist(), "1603", false, false, "now plug", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_NO_FATAL_FAILURE(MakeCopy(c.dist, {}));
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
+                                    {{"SKYLARK_STANDIN_SECONDS", "3"},
+                                     {"SKYLARK_STANDIN_EXIT_CODE", c.exitCode},
+                                     {"SKYLARK_STANDIN_HANDOVER", c.handOver ? "1" : ""},
+                                     {"SKYLARK_TEST_FOLLOW_BY_NAME", c.byName ? "1" : ""}}))
+            << LastErrorText();
+        ASSERT_TRUE(m_wizard->WaitForWindow());
+        ASSERT_NO_FATAL_FAILURE(Accept());
+        // Neither the Finish page nor a message while any of the package's processes is listed.
+        bool tooEarly = false, packageSeen = false;
+        HWND box = nullptr;
+        WaitUntil([&] {
+            const bool running = !ProcessesUnder(m_copy->Root(), "Skylark48.exe").empty();
+            box = m_wizard->FindMessageBox();
+            const bool ended = box || m_wizard->Shows(Page::Finish) || !m_wizard->Running();
+            packageSeen = packageSeen || running;
+            tooEarly = tooEarly || (ended && running);
+            return ended && !running;
+        });
+        EXPECT_TRUE(packageSeen) << "the package was never seen running";
+        EXPECT_FALSE(tooEarly) << "the run ended while the package still ran";
+        const std::string text = box ? MessageText(box) : m_wizard->Text(IDC_FINISH_TITLE);
+        EXPECT_NE(text.find(c.expected), std::string::npos) << (box ? "message: " : "Finish page: ") << text;
+        EXPECT_EQ(box == nullptr, c.wizardExit != 7) << "the Finish page and a failure";
+        if (box) {
+            PressMessageBoxOk(box);
+            ExpectEndsWithoutFinish(c.wizardExit);
+        } else {
+            if (c.wizardExit != 0) {
+                EXPECT_NE(m_wizard->Text(IDC_FINISH_TEXT).find("restart"), std::string::npos);
+            }
+            m_wizard->Click(IDC_FINISH);
+            EXPECT_EQ(ExpectExit(*m_wizard), c.wizardExit);
+        }
+    }
+}
+
+// An exception on the installation worker (the test build's switch throws one): a message and
+// exit code 6, never the Finish page.
+TEST_F(InstallRunTest, AWorkerThatThrowsEndsWithSixAfterItsMessage) {
+    ASSERT_NO_FATAL_FAILURE(MakeCopy(TestDist(), {}));
+    ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "", {{"SKYLARK_TEST_FAIL_WORKER", "1"}})) << LastErrorText();
+    ASSERT_TRUE(m_wizard->WaitForWindow());
+    ASSERT_NO_FATAL_FAILURE(Accept());
+    HWND box = WaitForRunMessage();
+    ASSERT_NE(box, nullptr) << (m_wizard->Shows(Page::Finish) ? "the Finish page came instead" : "no message");
+    EXPECT_NE(MessageText(box).find("did not expect"), std::string::npos);
+    EXPECT_FALSE(FinishShowsWithin(kPastTestFallbackMs)) << "the Finish page showed behind the message";
+    PressMessageBoxOk(box);
+    ExpectEndsWithoutFinish(6u);
+}
+
 TEST_F(InstallRunTest, CancelWhileThePackageRunsEndsWithZeroAndLeavesItRunning) {
     ASSERT_NO_FATAL_FAILURE(Start(ShippedDist(), {}, kLongRun));
     ASSERT_NO_FATAL_FAILURE(Accept());

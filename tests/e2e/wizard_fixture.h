@@ -20,6 +20,8 @@ inline std::string ShippedDist() { return WindowsPathFromUnix(SKYLARK_E2E_DIST);
 inline std::string TestDist() { return WindowsPathFromUnix(SKYLARK_E2E_TEST_DIST); }
 // The test build released: pinned to the data folder beside it, as scripts/release pins a vendor's.
 inline std::string PinnedTestDist() { return WindowsPathFromUnix(SKYLARK_E2E_PINNED_TEST_DIST); }
+// The same released with --package-codes none: the Finish page whatever the package's code.
+inline std::string PinnedNoneTestDist() { return WindowsPathFromUnix(SKYLARK_E2E_PINNED_NONE_TEST_DIST); }
 
 constexpr const char* kLongRun = "600";  // seconds the stand-in package runs: it outlives every test
 
@@ -58,7 +60,8 @@ protected:
     // it was once seen, under the emulated 32-bit loader, to keep the run waiting past our patience.
     void EndPackage() {
         ASSERT_NE(FileTextOnceALineIsWritten(m_record, kWaitMs), "") << "the package never ran";
-        ASSERT_GT(TerminateProcessesUnder(m_copy->Path("data\\")), 0) << "the package was not running";
+        // Exit code 0: as a package that installed the driver.
+        ASSERT_GT(TerminateProcessesUnder(m_copy->Path("data\\"), 0), 0) << "the package was not running";
     }
 
     // Polls until a capture satisfies good (painting may still be going on), then returns the

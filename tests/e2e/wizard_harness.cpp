@@ -224,11 +224,11 @@ std::vector<DWORD> ProcessesUnder(const std::string& folder, const std::string& 
     return ids;
 }
 
-int TerminateProcessesUnder(const std::string& folder) {
+int TerminateProcessesUnder(const std::string& folder, UINT exitCode) {
     int ended = 0;
     for (DWORD pid : ProcessesUnder(folder)) {
         if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
-            if (TerminateProcess(process, 0xDEAD)) ++ended;
+            if (TerminateProcess(process, exitCode)) ++ended;
             WaitForSingleObject(process, 10000);
             CloseHandle(process);
         }

@@ -71,9 +71,9 @@ private:
 // backslash) and, if exeName is given, whose executable has that name (any letter case).
 std::vector<DWORD> ProcessesUnder(const std::string& folder, const std::string& exeName = "");
 
-// Ends every process whose executable lies under folder (which ends in a backslash); returns how
-// many it ended.
-int TerminateProcessesUnder(const std::string& folder);
+// Ends every process whose executable lies under folder (which ends in a backslash) with exitCode;
+// returns how many it ended.
+int TerminateProcessesUnder(const std::string& folder, UINT exitCode = 0xDEAD);
 
 // Moves the mouse to a screen point through the input queue, with any button flags
 // (MOUSEEVENTF_LEFTDOWN, ...) at that point; paced as a hand would. False if the input was not taken.

@@ -40,6 +40,7 @@ class ReproducibleArchive(unittest.TestCase):
         self.assertEqual(run.returncode, 0, run.stderr)
         sums = subprocess.run(["sha256sum"] + pins.PINNED_FILES, cwd=data, capture_output=True,
                               text=True, check=True).stdout
+        sums += "package-codes msi\n"   # the default: Windows Installer's codes
         self.assertIn("".join("  " + line for line in sums.splitlines(True)), run.stdout)
         self.assertTrue(self.read(first, "Wi-FiSkylark", "Wi-FiSkylark.exe").endswith(sums.encode()))
 
@@ -72,6 +73,17 @@ class ReproducibleArchive(unittest.TestCase):
                                capture_output=True, text=True)
         self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
         self.assertEqual(len(check.stdout.splitlines()), len(names) + 1)   # the zip too
+
+    def test_the_package_codes_are_recorded_with_the_pins(self):
+        data = self.release.data_folder(SAMPLE)
+        for codes in ("dpinst", "none"):
+            out = os.path.join(self.release.work, codes)
+            run = self.release.run(data, out, "--package-codes", codes)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            program = self.read(out, "Wi-FiSkylark", "Wi-FiSkylark.exe")
+            self.assertTrue(program.endswith(("package-codes %s\n" % codes).encode()), codes)
+        run = self.release.run(data, os.path.join(self.release.work, "wix"), "--package-codes", "wix")
+        self.assertEqual(run.returncode, 2, run.stderr)
 
 
 if __name__ == "__main__":

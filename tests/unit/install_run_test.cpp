@@ -18,7 +18,7 @@ constexpr unsigned kNever = ~0u;
 constexpr unsigned kOneHourMs = 3600 * 1000;
 
 // Records every call with the time of a clock that only Sleep advances. The package's process is
-// listed from appearsAt (ms after the start) until endsAt.
+// listed from appearsAt (ms after the start) until endsAt; its last process ends with `end`.
 class FakePlatform : public InstallPlatform {
 public:
     bool startSucceeds = true;
@@ -27,6 +27,7 @@ public:
     unsigned appearsAt = kNever;
     unsigned endsAt = kNever;
     std::vector<unsigned> noListAt;  // times at which no process list can be taken
+    PackageEnd end = {true, 0};
 
     unsigned now = 0;
     std::vector<std::string> log;
@@ -47,15 +48,12 @@ public:
     }
     uint32_t FindPackageProcess() override {
         const uint32_t result = NoList() ? kNoProcessList : PackageListed() ? kPackagePid : 0;
-        Record("Find -> " + Id(result));
+        Record("Find -> " + (result == kNoProcessList ? std::string("nolist") : std::to_string(result)));
         return result;
     }
-    ProcessState IsProcessRunning(uint32_t pid) override {
-        const ProcessState result = NoList()                                ? ProcessState::NoProcessList
-                                    : pid == kPackagePid && PackageListed() ? ProcessState::Running
-                                                                            : ProcessState::NotRunning;
-        Record("Running " + Id(pid) + " -> " + State(result));
-        return result;
+    PackageEnd WaitForPackageEnd() override {
+        Record("WaitForEnd");
+        return end;
     }
     void Sleep(unsigned ms) override {
         Record("Sleep " + std::to_string(ms));
@@ -66,6 +64,10 @@ public:
     void ArmTimer(unsigned id, unsigned ms) override {
         Record("ArmTimer " + std::to_string(id) + " " + std::to_string(ms));
     }
+    void ReportPackageStarted() override { Record("ReportStarted"); }
+    void ReportPackageEnd(PackageOutcome outcome, uint32_t code) override {
+        Record("ReportEnd " + std::to_string(static_cast<int>(outcome)) + " " + std::to_string(code));
+    }
     void ReportRefusal() override { Record("ReportRefusal"); }
     void ReportChangedPackage(bool missing) override { Record(missing ? "ReportMissing" : "ReportChanged"); }
     void ReportStartFailure(unsigned long error) override {
@@ -73,10 +75,6 @@ public:
     }
 
 private:
-    static std::string Id(uint32_t v) { return v == kNoProcessList ? "nolist" : std::to_string(v); }
-    static std::string State(ProcessState s) {
-        return s == ProcessState::NoProcessList ? "nolist" : s == ProcessState::Running ? "1" : "0";
-    }
     bool NoList() const { return std::find(noListAt.begin(), noListAt.end(), now) != noListAt.end(); }
     bool PackageListed() const { return now >= appearsAt && now < endsAt; }
     void Record(const std::string& call) { log.push_back(std::to_string(now) + " " + call); }
@@ -102,85 +100,49 @@ Log Concat(Log a, const Log& b) {
     return a;
 }
 
-TEST(RunInstallationTest, SearchThenWaitForTheEnd) {
+// The search ends at the first find (or at a search without a process list) or after twenty;
+// then the wait for the package's last process, whose code the wizard hears, and Finish.
+TEST(RunInstallationTest, SearchesThenWaitsForTheLastProcessAndReportsItsCode) {
     struct Case {
-        int foundAt;       // attempt
-        unsigned runsFor;  // ms after it was found
-        Log wait;
+        const char* name;
+        unsigned appearsAt;
+        std::vector<unsigned> noListAt;
+        Log search;
     };
     const Case cases[] = {
-        {1,
-         800,
-         {"500 ArmTimer 5001 100", "500 Running 4242 -> 1", "500 Sleep 1000", "1500 Running 4242 -> 0",
-          "1500 ArmTimer 5000 100"}},
-        {7,
-         1500,
-         {"3500 ArmTimer 5001 100", "3500 Running 4242 -> 1", "3500 Sleep 1000", "4500 Running 4242 -> 1",
-          "4500 Sleep 1000", "5500 Running 4242 -> 0", "5500 ArmTimer 5000 100"}},
-        {20,
-         1,
-         {"10000 ArmTimer 5001 100", "10000 Running 4242 -> 1", "10000 Sleep 1000", "11000 Running 4242 -> 0",
-          "11000 ArmTimer 5000 100"}},
+        {"found at the first search", 400, {}, Search(1, "4242")},
+        {"found at the seventh", 3400, {}, Search(7, "4242")},
+        {"never found", kNever, {}, Search(20, "0")},
+        {"shown only after the last search", 10500, {}, Search(20, "0")},
+        {"no list at the third", kNever, {1500}, Search(3, "nolist")},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.foundAt);
+        SCOPED_TRACE(c.name);
         FakePlatform p;
-        p.appearsAt = 500u * c.foundAt - 100;
-        p.endsAt = 500u * c.foundAt + c.runsFor;
-        EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
-        EXPECT_EQ(p.log, Concat(Concat({kCheck, "0 StartPackage"}, Search(c.foundAt, "4242")), c.wait));
+        p.appearsAt = c.appearsAt;
+        p.noListAt = c.noListAt;
+        p.end = {true, 3010};
+        EXPECT_EQ(RunInstallation(8, kAppDir, PackageCodes::Msi, p), kExitRestartNeeded);
+        const std::string at = std::to_string(c.search.size() / 2 * 500);  // two entries a search
+        EXPECT_EQ(p.log, Concat(Concat({kCheck, "0 StartPackage", "0 ReportStarted"}, c.search),
+                                {at + " ArmTimer 5001 100", at + " WaitForEnd", at + " ReportEnd 1 3010",
+                                 at + " ArmTimer 5000 100"}));
     }
 }
 
-// Id 0 from every search: the package never showed, or only after the last one. Nothing is polled.
-TEST(RunInstallationTest, NeverFoundFinishesAfterSearch) {
-    for (unsigned appearsAt : {kNever, 10500u}) {
+// A package that did not install the driver never gets IDT_FINISH: the wizard's message ends it.
+TEST(RunInstallationTest, AFailedPackageGetsNoFinish) {
+    const std::pair<PackageEnd, uint32_t> cases[] = {{{true, 1603}, 1603}, {{false, 0}, 0}};
+    for (const auto& c : cases) {
         FakePlatform p;
-        p.appearsAt = appearsAt;
-        EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
-        EXPECT_EQ(p.log, Concat(Concat({kCheck, "0 StartPackage"}, Search(20, "0")), {
-                                                                                 "10000 ArmTimer 5001 100",
-                                                                                 "10000 ArmTimer 5000 100",
-                                                                             }));
+        p.appearsAt = 0;
+        p.end = c.first;
+        EXPECT_EQ(RunInstallation(8, kAppDir, PackageCodes::Msi, p), kRunPackageFailed);
+        ASSERT_GE(p.log.size(), 2u);
+        const PackageOutcome outcome = c.first.codeKnown ? PackageOutcome::Failed : PackageOutcome::Unknown;
+        EXPECT_EQ(p.log.back(),
+                  "500 ReportEnd " + std::to_string(static_cast<int>(outcome)) + " " + std::to_string(c.second));
     }
-}
-
-// No list during the search ends it like a find; the wait then polls an id no process has, and
-// keeps polling while no list can be taken.
-TEST(RunInstallationTest, NoProcessListDuringSearch) {
-    FakePlatform p;
-    p.noListAt = {1500, 2500};
-    EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
-    EXPECT_EQ(p.log, Concat(Concat({kCheck, "0 StartPackage"}, Search(3, "nolist")), {
-                                                                                 "1500 ArmTimer 5001 100",
-                                                                                 "1500 Running nolist -> nolist",
-                                                                                 "1500 Sleep 1000",
-                                                                                 "2500 Running nolist -> nolist",
-                                                                                 "2500 Sleep 1000",
-                                                                                 "3500 Running nolist -> 0",
-                                                                                 "3500 ArmTimer 5000 100",
-                                                                             }));
-}
-
-TEST(RunInstallationTest, NoProcessListDuringWaitCountsAsRunning) {
-    FakePlatform p;
-    p.appearsAt = 0;
-    p.endsAt = 1000;
-    p.noListAt = {1500};
-    EXPECT_EQ(RunInstallation(8, kAppDir, p), kRunCompleted);
-    EXPECT_EQ(p.log, (Log{
-                         kCheck,
-                         "0 StartPackage",
-                         "0 Sleep 500",
-                         "500 Find -> 4242",
-                         "500 ArmTimer 5001 100",
-                         "500 Running 4242 -> 1",
-                         "500 Sleep 1000",
-                         "1500 Running 4242 -> nolist",
-                         "1500 Sleep 1000",
-                         "2500 Running 4242 -> 0",
-                         "2500 ArmTimer 5000 100",
-                     }));
 }
 
 TEST(RunInstallationTest, RefusesClassesOutsideEightToThirteen) {
@@ -189,7 +151,7 @@ TEST(RunInstallationTest, RefusesClassesOutsideEightToThirteen) {
         FakePlatform p;
         p.appearsAt = 0;
         p.endsAt = 0;
-        const uint32_t result = RunInstallation(osType, kAppDir, p);
+        const uint32_t result = RunInstallation(osType, kAppDir, PackageCodes::Msi, p);
         if (osType >= 8 && osType <= 13) {
             EXPECT_EQ(result, kRunCompleted);
             ASSERT_FALSE(p.log.empty());
@@ -206,7 +168,7 @@ TEST(RunInstallationTest, ChangedOrMissingPackageIsNeverStarted) {
     for (const auto& c : cases) {
         FakePlatform p;
         p.packageCheck = c.first;
-        EXPECT_EQ(RunInstallation(12, kAppDir, p), kRunFilesChanged);
+        EXPECT_EQ(RunInstallation(12, kAppDir, PackageCodes::Msi, p), kRunFilesChanged);
         EXPECT_EQ(p.log, (Log{kCheck, c.second}));
     }
 }
@@ -216,7 +178,7 @@ TEST(RunInstallationTest, StartFailureReportsErrorAndEnds) {
         FakePlatform p;
         p.startSucceeds = false;
         p.startError = error;
-        EXPECT_EQ(RunInstallation(12, kAppDir, p), kRunStartFailed);
+        EXPECT_EQ(RunInstallation(12, kAppDir, PackageCodes::Msi, p), kRunStartFailed);
         EXPECT_EQ(p.log, (Log{
                              kCheck,
                              "0 StartPackage",
@@ -237,7 +199,7 @@ TEST(RunInstallationTest, PackagePathAndQuotedCommandLine) {
     };
     for (const Case& c : cases) {
         FakePlatform p;
-        RunInstallation(8, c.appDir, p);
+        RunInstallation(8, c.appDir, PackageCodes::Msi, p);
         EXPECT_EQ(p.applicationName, c.applicationName);
         EXPECT_EQ(p.commandLine, c.commandLine);
     }
@@ -305,27 +267,6 @@ TEST(ProcessScanTest, FindPackageProcess) {
         FakeProcessList list{c.available, c.entries};
         EXPECT_EQ(FindPackageProcess(list.Walk()), c.expected);
         EXPECT_EQ(list.visited, c.expectedVisits);
-    }
-}
-
-TEST(ProcessScanTest, IsProcessRunning) {
-    struct Case {
-        bool available;
-        uint32_t pid;
-        ProcessState expected;
-    };
-    constexpr ProcessState kRunning = ProcessState::Running, kNotRunning = ProcessState::NotRunning;
-    const Case cases[] = {
-        {true, 3100, kRunning},
-        {true, 3200, kRunning},
-        {true, 0, kRunning},
-        {true, 3150, kNotRunning},
-        {true, kNoProcessList, kNotRunning},
-        {false, 3100, ProcessState::NoProcessList},
-    };
-    for (const Case& c : cases) {
-        FakeProcessList list{c.available, kProcesses};
-        EXPECT_EQ(IsProcessRunning(list.Walk(), c.pid), c.expected) << c.pid;
     }
 }
 

@@ -22,20 +22,27 @@ TEST(ReleasePinsTest, SumsTextPinsEachFile) {
     EXPECT_FALSE(pins.Matches("Skylark48.exe", DigestOf("abc")));  // another file's contents
     EXPECT_FALSE(pins.Matches("main96DPI.jpg", DigestOf("abc")));  // not pinned: never matches
     EXPECT_FALSE(pins.Matches("license.txt", DigestOf("abc")));    // names are exact
+    EXPECT_EQ(pins.packageCodes, PackageCodes::Msi);               // without a word of the release's
+
+    const ReleasePins dpinst = ParseReleasePins(kLicenceHex + "  License.txt\npackage-codes dpinst\n");
+    EXPECT_EQ(dpinst.packageCodes, PackageCodes::DpInst);
+    EXPECT_TRUE(dpinst.Matches("License.txt", DigestOf("abc")));
 }
 
 // A pins text that is not exactly what the release writes pins nothing, so nothing matches.
 TEST(ReleasePinsTest, AnyFaultyLinePinsNothing) {
     const std::string good = kLicenceHex + "  License.txt\n";
     const std::string faulty[] = {
-        good + kLicenceHex + "  License.txt\n",                      // a second pin for one file
-        good + kLicenceHex + "  Skylark48.exe",                      // the last line cut short
-        good + kLicenceHex.substr(1) + "  Skylark48.exe\n",          // 63 digits
-        good + "B" + kLicenceHex.substr(1) + "  Skylark48.exe\n",    // upper case
-        good + kLicenceHex + " Skylark48.exe\n",                     // one space
-        good + kLicenceHex + "  \n",                                 // no name
-        good + "\n",                                                 // an empty line
-        good + "g" + kLicenceHex.substr(1) + "  Skylark48.exe\n",    // not hex
+        good + kLicenceHex + "  License.txt\n",                    // a second pin for one file
+        good + kLicenceHex + "  Skylark48.exe",                    // the last line cut short
+        good + kLicenceHex.substr(1) + "  Skylark48.exe\n",        // 63 digits
+        good + "B" + kLicenceHex.substr(1) + "  Skylark48.exe\n",  // upper case
+        good + kLicenceHex + " Skylark48.exe\n",                   // one space
+        good + kLicenceHex + "  \n",                               // no name
+        good + "\n",                                               // an empty line
+        good + "g" + kLicenceHex.substr(1) + "  Skylark48.exe\n",  // not hex
+        good + "package-codes wix\n",                              // codes nobody knows
+        good + "package-codes none\npackage-codes msi\n",          // two words for them
     };
     for (const std::string& text : faulty) {
         SCOPED_TRACE(text);

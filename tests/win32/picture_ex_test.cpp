@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -467,7 +468,11 @@ TEST_F(PictureExTest, LoadingWhileAnimatingEndsTheOldThreadBeforeReleasingItsFra
 
 }  // namespace
 
-// The default operator new takes its memory from malloc: what the watch sees is then given back to free.
+// The memory of this program comes from malloc, so that the watch can see each free on its way.
+void* operator new(size_t size) {
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
 void operator delete(void* p) noexcept {
     if (p) FreeWatch::Note();
     std::free(p);

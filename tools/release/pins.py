@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-"""The release's pins: the SHA-256 of each data file the wizard uses, in sha256sum's format, for
-the program's pins resource (res/setup.rc). A program built with them uses a data file only when
-it matches its pin. Also run by the build, for the tests' released program:
+"""The release's pins: the SHA-256 of each data file the wizard uses, in sha256sum's format, and
+what the package's exit codes mean, for the program's pins resource (res/setup.rc). A program
+built with them uses a data file only when it matches its pin. Also run by the build, for the
+tests' released programs:
 
-    pins.py DATA_DIR OUT_FILE [--package PATH]
+    pins.py DATA_DIR OUT_FILE [--package PATH] [--package-codes msi|dpinst|none]
 
 --package: the package's file, where it is not DATA_DIR/Skylark48.exe. OUT_FILE is written only
 when its text changes, so that an unchanged release does not build the program again."""
@@ -19,11 +20,17 @@ PINNED_FILES = ([data_check.LICENCE] + [name for name, _ in data_check.BACKGROUN
                 + [data_check.ANIMATION, data_check.PACKAGE])
 
 
-def pins_text(data_dir, package=None):
+# How the package says what it did: Windows Installer's codes (0, 3010, 1641, ...), the Windows
+# driver installer's bit mask, or nothing the wizard reads.
+PACKAGE_CODES = ("msi", "dpinst", "none")
+
+
+def pins_text(data_dir, package=None, package_codes="msi"):
     lines = []
     for name in PINNED_FILES:
         path = package if name == data_check.PACKAGE and package else os.path.join(data_dir, name)
         lines.append("%s  %s\n" % (archive.sha256_of(path), name))
+    lines.append("package-codes %s\n" % package_codes)
     return "".join(lines)
 
 
@@ -41,8 +48,9 @@ def main(argv):
     parser.add_argument("data_dir")
     parser.add_argument("out_file")
     parser.add_argument("--package")
+    parser.add_argument("--package-codes", choices=PACKAGE_CODES, default="msi")
     args = parser.parse_args(argv)
-    write_if_changed(args.out_file, pins_text(args.data_dir, args.package))
+    write_if_changed(args.out_file, pins_text(args.data_dir, args.package, args.package_codes))
     return 0
 
 

@@ -2,13 +2,13 @@
 """From a vendor's data folder to the folder a customer gets, checked, optionally signed, with
 SHA256SUMS and a reproducible zip archive. scripts/release builds the program and runs this.
 
-    release.py DATA_DIR OUT_DIR --build-pinned BUILDER --gif-frames TOOL [--codepage N] [--sign]
-               [--timestamp URL]
+    release.py DATA_DIR OUT_DIR --build-pinned BUILDER --gif-frames TOOL [--codepage N]
+               [--package-codes msi|dpinst|none] [--sign] [--timestamp URL]
     release.py DATA_DIR OUT_DIR --check-arguments [...]
 
 Once the data folder passes its checks, the program is built with the release's pins (the SHA-256
-of each data file the wizard uses): BUILDER PINS_FILE builds it and prints its path as its last
-line. OUT_DIR gets FOLDER/ (that program and data/), FOLDER.zip and SHA256SUMS, where FOLDER is the
+of each data file the wizard uses, and what the package's exit codes mean): BUILDER PINS_FILE
+builds it and prints its path as its last line. OUT_DIR gets FOLDER/ (that program and data/), FOLDER.zip and SHA256SUMS, where FOLDER is the
 program's name without .exe. Nothing is written unless every step succeeds."""
 
 import argparse
@@ -37,6 +37,10 @@ def parse_arguments(argv):
     parser.add_argument("--gif-frames", help="the gif-frames tool (scripts/release gives it)")
     parser.add_argument("--codepage", type=int, default=1252,
                         help="the customers' ANSI code page, for the licence check (default 1252)")
+    parser.add_argument("--package-codes", choices=pins.PACKAGE_CODES, default="msi",
+                        help="what the package's exit codes mean: Windows Installer's (msi, the "
+                        "default), the Windows driver installer's bit mask (dpinst), or nothing "
+                        "(none: the Finish page whatever the code)")
     parser.add_argument("--sign", action="store_true",
                         help="sign the program (PKCS#12 file and password from %s and %s)"
                         % (signing.PKCS12_VARIABLE, signing.PASSWORD_VARIABLE))
@@ -83,10 +87,10 @@ def archive_time():
     return int(run.stdout) if run.returncode == 0 and run.stdout.strip().isdigit() else 0
 
 
-def build_pinned(builder, data_dir, work):
+def build_pinned(builder, data_dir, package_codes, work):
     """The program built with the pins of data_dir (the pins file in work), as a path; raises
     OSError if the build fails."""
-    text = pins.pins_text(data_dir)
+    text = pins.pins_text(data_dir, package_codes=package_codes)
     print("release: pins (SHA-256) recorded in the program:")
     print("".join("  " + line for line in text.splitlines(True)), end="")
     pins_file = os.path.join(work, "release_pins.txt")
@@ -100,7 +104,7 @@ def build_pinned(builder, data_dir, work):
 
 def make_release(args, staging):
     with tempfile.TemporaryDirectory(prefix="skylark-pins-") as work:
-        copy_release(args, staging, build_pinned(args.build_pinned, args.data_dir, work))
+        copy_release(args, staging, build_pinned(args.build_pinned, args.data_dir, args.package_codes, work))
 
 
 def copy_release(args, staging, built):

@@ -1,7 +1,11 @@
 // Stands in for the vendor's driver package. It takes /s like the real one, "installs" by sleeping
 // and exits 0. Tests steer it through its environment, which it inherits from the wizard:
-//   SKYLARK_STANDIN_SECONDS  how long to run (decimals allowed; default 3)
-//   SKYLARK_STANDIN_RECORD   a file to which each start appends its command line and a newline
+//   SKYLARK_STANDIN_SECONDS    how long to run (decimals allowed; default 3)
+//   SKYLARK_STANDIN_EXIT_CODE  the code it exits with (decimal, or hexadecimal after 0x; default 0)
+//   SKYLARK_STANDIN_HANDOVER   when 1, it hands its work to a copy of itself (handover\Skylark48.exe
+//                              beside it, started without this variable) and exits 0 at once, as
+//                              silent installers often do
+//   SKYLARK_STANDIN_RECORD     a file to which each start appends its command line and a newline
 #include <windows.h>
 
 #include <cstdlib>
@@ -51,10 +55,42 @@ void RecordStart() {
     CloseHandle(file);
 }
 
+UINT ExitCode() {
+    std::string text;
+    if (!ReadEnvironment("SKYLARK_STANDIN_EXIT_CODE", text)) return 0;
+    return static_cast<UINT>(std::strtoul(text.c_str(), nullptr, 0));
+}
+
+// Copies this program into handover\ beside it and starts the copy with the same command line.
+bool HandOver() {
+    char self[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    std::string folder(self, length);
+    folder.erase(folder.find_last_of('\\') + 1);
+    folder += "handover\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string copy = folder + "Skylark48.exe";
+    if (!CopyFileA(self, copy.c_str(), FALSE)) return false;
+    SetEnvironmentVariableA("SKYLARK_STANDIN_HANDOVER", nullptr);
+    std::string commandLine = "\"" + copy + "\" /s";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RecordStart();
+    std::string handOver;
+    if (ReadEnvironment("SKYLARK_STANDIN_HANDOVER", handOver) && handOver == "1") return HandOver() ? 0 : 1;
     Sleep(static_cast<DWORD>(RunSeconds() * 1000.0 + 0.5));
-    return 0;
+    return static_cast<int>(ExitCode());
 }

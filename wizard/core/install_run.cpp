@@ -16,14 +16,12 @@ bool EqualIgnoringAsciiCase(const char* a, const char* b) {
     return *a == *b;
 }
 
-// Up to kSearchAttempts searches, each after a pause; 0 when the package's process never showed.
-uint32_t SearchPackageProcess(InstallPlatform& platform) {
-    uint32_t processId = 0;
-    for (int attempt = 0; attempt < kSearchAttempts && processId == 0; ++attempt) {
+// Up to kSearchAttempts searches, each after a pause, until the package's process shows.
+void SearchPackageProcess(InstallPlatform& platform) {
+    for (int attempt = 0; attempt < kSearchAttempts; ++attempt) {
         platform.Sleep(kSearchPauseMs);
-        processId = platform.FindPackageProcess();
+        if (platform.FindPackageProcess() != 0) return;
     }
-    return processId;
 }
 
 }  // namespace
@@ -32,7 +30,7 @@ std::string PackagePath(const std::string& appDir) { return appDir + kDataFolder
 
 std::string PackageCommandLine(const std::string& packagePath) { return "\"" + packagePath + "\" /s"; }
 
-uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform& platform) {
+uint32_t RunInstallation(int osType, const std::string& appDir, PackageCodes codes, InstallPlatform& platform) {
     if (!IsAcceptedOsType(osType)) {
         platform.ReportRefusal();
         return kRunRefused;
@@ -49,17 +47,18 @@ uint32_t RunInstallation(int osType, const std::string& appDir, InstallPlatform&
         platform.ReportStartFailure(error);
         return kRunStartFailed;
     }
+    platform.ReportPackageStarted();
 
-    const uint32_t processId = SearchPackageProcess(platform);
+    SearchPackageProcess(platform);
     platform.ArmTimer(IDT_PROGRESS, kRunTimerPeriodMs);
-    // Id 0 means the package never showed in twenty searches (or came and went between two):
-    // it is over. Waiting on it would follow the system idle process, which never ends.
-    if (processId != 0) {
-        // A poll without a process list tells nothing: the wait goes on.
-        while (platform.IsProcessRunning(processId) != ProcessState::NotRunning) platform.Sleep(kWaitPollMs);
-    }
+    // Whatever the search found, the package is over only when the last of its processes is: a
+    // package may hand its work to a copy of itself and end at once.
+    const PackageEnd end = platform.WaitForPackageEnd();
+    const PackageVerdict verdict = VerdictFor(codes, end.codeKnown, end.code);
+    platform.ReportPackageEnd(verdict.outcome, end.code);
+    if (!verdict.installed) return kRunPackageFailed;
     platform.ArmTimer(IDT_FINISH, kRunTimerPeriodMs);
-    return kRunCompleted;
+    return verdict.exitCode;
 }
 
 bool IsPackageFileName(const char* exeFile) { return EqualIgnoringAsciiCase(exeFile, kPackageFileName); }
@@ -72,16 +71,6 @@ uint32_t FindPackageProcess(const ProcessWalk& walk) {
         return true;
     });
     return listed ? found : kNoProcessList;
-}
-
-ProcessState IsProcessRunning(const ProcessWalk& walk, uint32_t processId) {
-    bool running = false;
-    const bool listed = walk([&running, processId](const char*, uint32_t id) {
-        running = id == processId;
-        return running;
-    });
-    if (!listed) return ProcessState::NoProcessList;
-    return running ? ProcessState::Running : ProcessState::NotRunning;
 }
 
 }  // namespace core

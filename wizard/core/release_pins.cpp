@@ -7,6 +7,8 @@ const char* const kFilesCheckedAtStart[5] = {kLicenceFileName, "main96DPI.jpg", 
 
 namespace {
 
+const char kCodesLine[] = "package-codes ";
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -38,17 +40,25 @@ bool ReleasePins::Matches(const std::string& name, const Sha256Digest& digest) c
 ReleasePins ParseReleasePins(const std::string& text) {
     ReleasePins pins;
     pins.pinned = true;
+    bool codesSeen = false;
     size_t start = 0;
     while (start < text.size()) {
         const size_t end = text.find('\n', start);
         if (end == std::string::npos) return {true, {}};  // a last line without its end: cut short
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.compare(0, sizeof kCodesLine - 1, kCodesLine) == 0) {
+            if (codesSeen || !ParsePackageCodes(line.substr(sizeof kCodesLine - 1), pins.packageCodes))
+                return {true, {}};
+            codesSeen = true;
+            continue;
+        }
         std::pair<std::string, Sha256Digest> pin;
-        if (!ParseLine(text.substr(start, end - start), pin)) return {true, {}};
+        if (!ParseLine(line, pin)) return {true, {}};
         for (const auto& seen : pins.digests) {
             if (seen.first == pin.first) return {true, {}};  // two pins for one file: which is meant?
         }
         pins.digests.push_back(pin);
-        start = end + 1;
     }
     return pins;
 }

@@ -4,6 +4,7 @@
 // file only after it matched its pin; a program without pins (any build that was not released)
 // checks nothing.
 
+#include "package_outcome.h"
 #include "sha256.h"
 
 #include <string>
@@ -22,14 +23,16 @@ extern const char* const kFilesCheckedAtStart[5];
 struct ReleasePins {
     bool pinned = false;  // the program was released: every data file must match its pin
     std::vector<std::pair<std::string, Sha256Digest>> digests;
+    PackageCodes packageCodes = PackageCodes::Msi;  // what the package's exit codes mean
 
     // A file with no pin never matches: what the release did not record is not the release's.
     bool Matches(const std::string& name, const Sha256Digest& digest) const;
 };
 
 // The pins' text, as sha256sum writes it for the data folder: one line a file,
-// "<64 lower-case hex digits>  <name>\n". A text with any other line holds no pins at all, so
-// that in a released program nothing matches.
+// "<64 lower-case hex digits>  <name>\n", and at most one line "package-codes <msi|dpinst|none>\n"
+// (msi without one). A text with any other line holds no pins at all, so that in a released
+// program nothing matches.
 ReleasePins ParseReleasePins(const std::string& text);
 
 struct ChangedFile {

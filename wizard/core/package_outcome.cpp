@@ -1,0 +1,116 @@
+#include "package_outcome.h"
+
+#include <cstdio>
+
+namespace core {
+
+namespace {
+
+constexpr uint32_t kMsiRestartRequired = 3010;
+constexpr uint32_t kMsiRestartRequiredToContinue = 3011;
+constexpr uint32_t kMsiRestartInitiated = 1641;
+constexpr uint32_t kMsiUserExit = 1602;
+constexpr uint32_t kMsiInstallAlreadyRunning = 1618;
+constexpr uint32_t kDpInstFailed = 0x80000000u;
+constexpr uint32_t kDpInstRestart = 0x40000000u;
+
+PackageOutcome MsiOutcome(uint32_t code) {
+    switch (code) {
+        case 0:
+            return PackageOutcome::Done;
+        case kMsiRestartRequired:
+        case kMsiRestartRequiredToContinue:
+            return PackageOutcome::RestartNeeded;
+        case kMsiRestartInitiated:
+            return PackageOutcome::RestartStarted;
+        case kMsiUserExit:
+            return PackageOutcome::Cancelled;
+        case kMsiInstallAlreadyRunning:
+            return PackageOutcome::AnotherInstallRunning;
+        default:
+            return PackageOutcome::Failed;
+    }
+}
+
+PackageOutcome DpInstOutcome(uint32_t code) {
+    if (code & kDpInstFailed) return PackageOutcome::Failed;
+    if (code & kDpInstRestart) return PackageOutcome::RestartNeeded;
+    // The low bytes count the drivers installed and staged; a driver only staged (no device
+    // plugged in yet) is the usual outcome before the adapter goes in.
+    return PackageOutcome::Done;
+}
+
+}  // namespace
+
+bool ParsePackageCodes(const std::string& word, PackageCodes& codes) {
+    for (PackageCodes kind : {PackageCodes::Msi, PackageCodes::DpInst, PackageCodes::None}) {
+        if (word == PackageCodesName(kind)) {
+            codes = kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* PackageCodesName(PackageCodes codes) {
+    switch (codes) {
+        case PackageCodes::DpInst:
+            return "dpinst";
+        case PackageCodes::None:
+            return "none";
+        case PackageCodes::Msi:
+            break;
+    }
+    return "msi";
+}
+
+PackageVerdict VerdictFor(PackageCodes codes, bool codeKnown, uint32_t code) {
+    if (codes == PackageCodes::None) return VerdictOf(PackageOutcome::Done);
+    if (!codeKnown) return VerdictOf(PackageOutcome::Unknown);
+    return VerdictOf(codes == PackageCodes::DpInst ? DpInstOutcome(code) : MsiOutcome(code));
+}
+
+PackageVerdict VerdictOf(PackageOutcome outcome) {
+    PackageVerdict verdict;
+    verdict.outcome = outcome;
+    switch (outcome) {
+        case PackageOutcome::Done:
+            verdict.installed = true;
+            verdict.exitCode = 0;
+            break;
+        case PackageOutcome::RestartNeeded:
+        case PackageOutcome::RestartStarted:
+            verdict.installed = true;
+            verdict.restart = true;
+            verdict.exitCode = outcome == PackageOutcome::RestartNeeded ? kExitRestartNeeded : kExitRestartStarted;
+            break;
+        default:
+            break;  // not installed: the message, then kRunPackageFailed
+    }
+    return verdict;
+}
+
+std::string PackageFailureMessage(PackageOutcome outcome, uint32_t code) {
+    char number[40];
+    if (code > 0x7FFFFFFFu)
+        std::snprintf(number, sizeof number, "%lu (0x%08lX)", static_cast<unsigned long>(code),
+                      static_cast<unsigned long>(code));
+    else
+        std::snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(code));
+    const std::string again = "\r\n\r\nStart set-up again to try once more.";
+    switch (outcome) {
+        case PackageOutcome::Cancelled:
+            return "The driver was not installed: its installation was cancelled (code " + std::string(number) + ")." +
+                   again;
+        case PackageOutcome::AnotherInstallRunning:
+            return "The driver was not installed: another installation is running on this computer (code " +
+                   std::string(number) + ").\r\n\r\nWait until it has finished, then start set-up again.";
+        case PackageOutcome::Unknown:
+            return "The driver package has ended, but set-up could not learn whether it installed the driver." + again;
+        default:
+            return "The driver was not installed: the driver package ended with code " + std::string(number) + "." +
+                   again;
+    }
+}
+
+}  // namespace core
