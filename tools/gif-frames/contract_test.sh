@@ -55,10 +55,13 @@ run odd-version 0 $'screen 2 1 colortable 6\nblocks 1
 frame 0 left 1 top 0 width 1 height 1 delay -1 disposal 0 bytes 35\nframes 1' "$work/odd-version.gif"
 run two 0 $'screen 2 1 colortable 6\nblocks 2
 frame 0 left 1 top 0 width 1 height 1 delay 10 disposal 2 bytes 43
-frame 1 left 1 top 0 width 1 height 1 delay -1 disposal 0 bytes 35\nframes 2\ndecoded 2050 budget 33554432' "$work/two.gif"
+frame 1 left 1 top 0 width 1 height 1 delay -1 disposal 0 bytes 35\nframes 2' "$work/two.gif"
 run plain 0 $'screen 2 1 colortable 6\nblocks 2
 frame 0 left 0 top 0 width 0 height 0 delay -1 disposal 0 bytes 39
-frame 1 left 1 top 0 width 1 height 1 delay 10 disposal 2 bytes 43\nframes 2\ndecoded 2049 budget 33554432' "$work/plain.gif"
+frame 1 left 1 top 0 width 1 height 1 delay 10 disposal 2 bytes 43\nframes 2' "$work/plain.gif"
+# --budget adds, for two or more frames, what they take decoded and the wizard's budget.
+run two-budget 0 "$(cat "$work/two.out")"$'\ndecoded 2050 budget 33554432' --budget "$work/two.gif"
+run one-budget 0 "$(cat "$work/odd-version.out")" --budget "$work/odd-version.gif"
 
 # Without OUTDIR nothing is written, not even into the working folder.
 mkdir "$work/cwd"

@@ -1,6 +1,7 @@
-// gif-frames FILE [OUTDIR]: shows how the picture control walks and cuts a GIF, and with OUTDIR
-// writes each cut frame stream to OUTDIR/frame-<i>.gif. For two or more frames it ends with what
-// the frames take decoded and the control's budget for keeping them.
+// gif-frames [--budget] FILE [OUTDIR]: shows how the picture control walks and cuts a GIF, and with
+// OUTDIR writes each cut frame stream to OUTDIR/frame-<i>.gif. With --budget, for two or more
+// frames it ends with what the frames take decoded and the control's budget for keeping them;
+// without it the output is only the walk's, line for line as scripts have always read it.
 #include "frame_cache.h"
 #include "gif_walker.h"
 
@@ -51,8 +52,13 @@ bool WriteFile(const std::filesystem::path& path, const uint8_t* data, size_t si
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool budget = argc > 1 && std::strcmp(argv[1], "--budget") == 0;
+    if (budget) {
+        --argc;
+        ++argv;
+    }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: gif-frames FILE [OUTDIR]\n");
+        std::fprintf(stderr, "usage: gif-frames [--budget] FILE [OUTDIR]\n");
         return kExitError;
     }
     std::vector<uint8_t> data;
@@ -102,7 +108,7 @@ int main(int argc, char** argv) {
         ++frames;
     }
     std::printf("frames %zu\n", frames);
-    if (frames >= 2)
+    if (budget && frames >= 2)
         std::printf("decoded %llu budget %llu\n", static_cast<unsigned long long>(core::DecodedAnimationBytes(cut)),
                     static_cast<unsigned long long>(core::kDecodedFramesBudget));
     return blocks > 0 ? kExitFound : kExitNoGraphicBlock;

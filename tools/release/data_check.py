@@ -100,7 +100,7 @@ def _delays(frames):
 
 def check_animation(path, gif_frames):
     row = Row(ANIMATION)
-    run = subprocess.run([gif_frames, path], capture_output=True, text=True)
+    run = subprocess.run([gif_frames, "--budget", path], capture_output=True, text=True)
     if run.returncode == 1:
         return row.note("the GIF walker finds no image (not a GIF, or cut short)", ERROR)
     if run.returncode != 0:
