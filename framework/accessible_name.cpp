@@ -5,32 +5,39 @@
 
 #include <oleacc.h>
 
+#include <new>
+#include <string>
+
 namespace {
 
 typedef HRESULT(WINAPI* CreateStdAccessibleObjectFn)(HWND, LONG, REFIID, void**);
 typedef LRESULT(WINAPI* LresultFromObjectFn)(REFIID, WPARAM, LPUNKNOWN);
 
 // The standard object of a window, answering with another name for the window itself and as the
-// standard object does for everything else.
-class NamedAccessible final : public IAccessible {
+// standard object does for everything else. Each interface it answers for is its own, so that a
+// client that asks for one and then back for IAccessible still has the named object; nothing about
+// how this object is marshalled comes from the standard one.
+class NamedAccessible final : public IAccessible, public IOleWindow, public IEnumVARIANT {
 public:
-    NamedAccessible(ComPtr<IAccessible> standard, const wchar_t* name)
-        : m_standard(std::move(standard)), m_name(name) {}
+    NamedAccessible(ComPtr<IAccessible> standard, ComPtr<IOleWindow> window, ComPtr<IEnumVARIANT> children,
+                    const wchar_t* name)
+        : m_standard(std::move(standard)), m_window(std::move(window)), m_children(std::move(children)), m_name(name) {}
     NamedAccessible(const NamedAccessible&) = delete;
     NamedAccessible& operator=(const NamedAccessible&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible)) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible))
             *out = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        // The window and its children as the standard object has them; nothing about how this
-        // object is marshalled comes from it.
-        if (iid == IID_IOleWindow || iid == IID_IEnumVARIANT) return m_standard->QueryInterface(iid, out);
-        return E_NOINTERFACE;
+        else if (iid == IID_IOleWindow && m_window)
+            *out = static_cast<IOleWindow*>(this);
+        else if (iid == IID_IEnumVARIANT && m_children)
+            *out = static_cast<IEnumVARIANT*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_references)); }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -57,7 +64,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         if (!IsSelf(child)) return m_standard->get_accName(child, name);
         if (!name) return E_POINTER;
-        *name = ::SysAllocString(m_name);
+        *name = ::SysAllocString(m_name.c_str());
         return *name ? S_OK : E_OUTOFMEMORY;
     }
 
@@ -116,13 +123,29 @@ public:
         return m_standard->put_accValue(child, value);
     }
 
+    // IOleWindow: the window, as the standard object knows it.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override { return m_window->GetWindow(window); }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override {
+        return m_window->ContextSensitiveHelp(enter);
+    }
+
+    // IEnumVARIANT: the children, as the standard object lists them. A clone lists them too.
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
+        return m_children->Next(count, children, fetched);
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return m_children->Skip(count); }
+    HRESULT STDMETHODCALLTYPE Reset() override { return m_children->Reset(); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override { return m_children->Clone(copy); }
+
 private:
     ~NamedAccessible() = default;
     static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
     LONG m_references = 1;
     ComPtr<IAccessible> m_standard;
-    const wchar_t* m_name;  // the owner's, which outlives every WM_GETOBJECT of its window
+    ComPtr<IOleWindow> m_window;
+    ComPtr<IEnumVARIANT> m_children;
+    const std::wstring m_name;  // a copy of its own: a client may hold the object past its window
 };
 
 // The system's accessibility library, from the system folder only; loaded at the first question
@@ -134,16 +157,25 @@ HMODULE AccessibilityLibrary() {
 
 }  // namespace
 
+IAccessible* CreateNamedAccessible(HWND window, const wchar_t* name) {
+    const auto createStandard =
+        FindFunction<CreateStdAccessibleObjectFn>(AccessibilityLibrary(), "CreateStdAccessibleObject");
+    ComPtr<IAccessible> standard;
+    if (!createStandard || FAILED(createStandard(window, OBJID_CLIENT, __uuidof(IAccessible), standard.PutVoid())))
+        return nullptr;
+    ComPtr<IOleWindow> ownWindow;
+    ComPtr<IEnumVARIANT> children;
+    standard->QueryInterface(IID_IOleWindow, ownWindow.PutVoid());
+    standard->QueryInterface(IID_IEnumVARIANT, children.PutVoid());
+    return new (std::nothrow) NamedAccessible(std::move(standard), std::move(ownWindow), std::move(children), name);
+}
+
 bool AnswerGetObjectWithName(HWND window, WPARAM wp, LPARAM lp, const wchar_t* name, LRESULT& answer) {
     if (static_cast<LONG>(lp) != OBJID_CLIENT) return false;
-    const HMODULE library = AccessibilityLibrary();
-    const auto createStandard = FindFunction<CreateStdAccessibleObjectFn>(library, "CreateStdAccessibleObject");
-    const auto toLresult = FindFunction<LresultFromObjectFn>(library, "LresultFromObject");
-    if (!createStandard || !toLresult) return false;
-
-    ComPtr<IAccessible> standard;
-    if (FAILED(createStandard(window, OBJID_CLIENT, __uuidof(IAccessible), standard.PutVoid()))) return false;
-    NamedAccessible* const named = new NamedAccessible(std::move(standard), name);
+    const auto toLresult = FindFunction<LresultFromObjectFn>(AccessibilityLibrary(), "LresultFromObject");
+    if (!toLresult) return false;
+    IAccessible* const named = CreateNamedAccessible(window, name);
+    if (!named) return false;
     // The answer holds its own reference (or none, if it failed); ours goes.
     answer = toLresult(__uuidof(IAccessible), wp, static_cast<IAccessible*>(named));
     named->Release();

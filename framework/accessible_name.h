@@ -8,3 +8,9 @@
 // message asks for another object or the system has no accessibility library, and the window
 // should answer as it would without a name.
 bool AnswerGetObjectWithName(HWND window, WPARAM wp, LPARAM lp, const wchar_t* name, LRESULT& answer);
+
+struct IAccessible;
+// The object that answer hands out: the window's standard client object, named `name`, whichever
+// of its interfaces a client asks through. Null without the system's accessibility library. The
+// caller owns the reference.
+IAccessible* CreateNamedAccessible(HWND window, const wchar_t* name);

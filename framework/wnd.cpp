@@ -83,7 +83,8 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 OnCtlColor(reinterpret_cast<HDC>(wp), FromHandle(reinterpret_cast<HWND>(lp)), msg - WM_CTLCOLORMSGBOX));
         case WM_GETOBJECT: {
             LRESULT named = 0;
-            if (m_accessibleName && AnswerGetObjectWithName(m_hWnd, wp, lp, m_accessibleName, named)) return named;
+            if (!m_accessibleName.empty() && AnswerGetObjectWithName(m_hWnd, wp, lp, m_accessibleName.c_str(), named))
+                return named;
             break;
         }
         case WM_NCDESTROY:

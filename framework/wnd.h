@@ -32,8 +32,8 @@ public:
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
     // The name that screen readers speak for the window, where its text does not say what it is
-    // (a box with no label, a picture); the caller keeps the text alive as long as the window.
-    void SetAccessibleName(const wchar_t* name) { m_accessibleName = name; }
+    // (a box with no label, a picture).
+    void SetAccessibleName(const std::wstring& name) { m_accessibleName = name; }
 
 protected:
     // The one dispatch of each class: answer a message or hand it to the base class.
@@ -65,5 +65,5 @@ private:
 
     WNDPROC m_oldProc = nullptr;
     CurrentMessage m_current = {};
-    const wchar_t* m_accessibleName = nullptr;
+    std::wstring m_accessibleName;  // empty: none of its own
 };

@@ -1,6 +1,7 @@
 // CEditEx and CRichEditCtrlGS against real windows under Wine: a popup parent (a CWnd, so that it
 // reflects the colour messages) holding an EDIT or RichEdit20A child.
 
+#include "accessible_name.h"
 #include "edit_ex.h"
 #include "rich_edit_gs.h"
 #include "screen_capture.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
 #include <richedit.h>
 
 #include <cstdint>
@@ -266,6 +268,50 @@ UINT OpenContextMenu(HWND hwnd) {
     ::SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(rc.left + 20, rc.top + 20));
     ::KillTimer(nullptr, timer);
     return g_firstMenuItem;
+}
+
+// The name of the object a control answers a screen reader with, asked of the object itself (no
+// proxy between, which would answer from its own cache); `through` another of its interfaces and
+// back to IAccessible where one is given.
+std::wstring AccessibleName(IAccessible* named, const IID* through = nullptr) {
+    IAccessible* accessible = named;
+    accessible->AddRef();
+    if (through) {
+        IUnknown* other = nullptr;
+        IAccessible* back = nullptr;
+        // __uuidof: MinGW's import library defines IID_IAccessible with another GUID.
+        if (SUCCEEDED(accessible->QueryInterface(*through, reinterpret_cast<void**>(&other)))) {
+            other->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&back));
+            other->Release();
+        }
+        accessible->Release();
+        if (!back) return L"(no way there and back)";
+        accessible = back;
+    }
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring text = SUCCEEDED(accessible->get_accName(self, &name)) && name ? name : L"";
+    ::SysFreeString(name);
+    accessible->Release();
+    return text;
+}
+
+// The name holds whichever interface of the object a reader asks through, and outlives the
+// string it was given in.
+TEST_F(TextControlsTest, AGivenNameHoldsThroughEveryInterfaceOfTheObject) {
+    ASSERT_EQ(::CoInitialize(nullptr), S_OK);
+    CEditEx edit;
+    const HWND hwnd = CreateEdit(edit);
+    IAccessible* named = CreateNamedAccessible(hwnd, std::wstring(L"Licence agreement").c_str());  // gone at once
+    ASSERT_NE(named, nullptr);
+    for (const IID* through : {static_cast<const IID*>(nullptr), &IID_IDispatch, &IID_IOleWindow, &IID_IEnumVARIANT}) {
+        EXPECT_EQ(AccessibleName(named, through), L"Licence agreement");
+    }
+    named->Release();
+    ::DestroyWindow(hwnd);
+    ::CoUninitialize();
 }
 
 TEST_F(TextControlsTest, ContextMenuFromResourceOrStandard) {
