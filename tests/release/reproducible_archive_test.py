@@ -42,7 +42,8 @@ class ReproducibleArchive(unittest.TestCase):
                               text=True, check=True).stdout
         sums += "package-codes msi\n"   # the default: Windows Installer's codes
         self.assertIn("".join("  " + line for line in sums.splitlines(True)), run.stdout)
-        self.assertTrue(self.read(first, "Wi-FiSkylark", "Wi-FiSkylark.exe").endswith(sums.encode()))
+        self.assertEqual(pins.pins_in_program(os.path.join(first, "Wi-FiSkylark", "Wi-FiSkylark.exe")),
+                         sums.encode())
 
         # What must not matter: when and with which modes the inputs were written, and where to.
         for name in os.listdir(data):
@@ -80,10 +81,30 @@ class ReproducibleArchive(unittest.TestCase):
             out = os.path.join(self.release.work, codes)
             run = self.release.run(data, out, "--package-codes", codes)
             self.assertEqual(run.returncode, 0, run.stderr)
-            program = self.read(out, "Wi-FiSkylark", "Wi-FiSkylark.exe")
-            self.assertTrue(program.endswith(("package-codes %s\n" % codes).encode()), codes)
+            held = pins.pins_in_program(os.path.join(out, "Wi-FiSkylark", "Wi-FiSkylark.exe"))
+            self.assertTrue(held.endswith(("package-codes %s\n" % codes).encode()), codes)
         run = self.release.run(data, os.path.join(self.release.work, "wix"), "--package-codes", "wix")
         self.assertEqual(run.returncode, 2, run.stderr)
+
+    def test_every_file_is_pinned_and_the_program_built_must_hold_the_pins(self):
+        data = self.release.data_folder(SAMPLE)
+        os.makedirs(os.path.join(data, "drivers"))
+        for name, text in (("drivers/skylark.inf", "[Version]\r\n"), ("readme.txt", "Read me\r\n")):
+            with open(os.path.join(data, name), "w") as f:
+                f.write(text)
+        out = os.path.join(self.release.work, "extras")
+        run = self.release.run(data, out)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        held = pins.pins_in_program(os.path.join(out, "Wi-FiSkylark", "Wi-FiSkylark.exe")).decode()
+        names = [line.split("  ", 1)[1] for line in held.splitlines() if "  " in line]
+        self.assertEqual(names, pins.PINNED_FILES + ["readme.txt", "drivers/skylark.inf"])
+
+        # A build that holds other pins than those printed: nothing is written.
+        changed = os.path.join(self.release.work, "changed")
+        run = self.release.run(data, changed, env=dict(os.environ, SKYLARK_TEST_PINS_CHANGED="1"))
+        self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
+        self.assertIn("does not hold the pins printed", run.stderr)
+        self.assertFalse(os.path.exists(changed))
 
 
 if __name__ == "__main__":

@@ -99,6 +99,15 @@ def build_pinned(builder, data_dir, package_codes, work):
     lines = run.stdout.strip().splitlines()
     if run.returncode != 0 or not lines or not os.path.isfile(lines[-1]):
         raise OSError("the pinned build failed (%s, exit code %d)" % (builder, run.returncode))
+    # A program without the pins it was built for would check nothing, or the wrong things.
+    try:
+        held = pins.pins_in_program(lines[-1])
+    except Exception as e:   # pefile's own errors among them: an unreadable program is no release
+        raise OSError("the program built cannot be read back: %s" % e)
+    if held != text.encode():
+        raise OSError("the program built (%s) does not hold the pins printed above%s" % (
+            lines[-1], "" if held is None else ": it holds\n" + held.decode(errors="backslashreplace")))
+    print("release: the program built holds those pins")
     return lines[-1]
 
 
