@@ -5,14 +5,19 @@
 # (bench/startup/answer_probe.cpp) starts the wizard, finds its first visible window and sends it an
 # empty message every 2 ms for 6 s: the longest wait for an answer. The peak resident memory is the
 # wine process's VmHWM in /proc, read until the probe ends it.
-#   bench/answering.sh [ROUNDS]       (default 3: the longest wait of each round, and the worst)
+#   bench/answering.sh [--released] [ROUNDS]   (default 3: the longest wait of each round, and the worst)
+# --released measures, beside each, the same folder released (scripts/release: the program pinned to
+# its files, which it checks), the two taking turns.
 # Measures the shipped 32-bit build where the kernel runs Wine's 32-bit loader, else the 64-bit build
 # of the same sources (build/win64), and says which.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env"
+. "$root/bench/release-folder.sh"
+released=0
+if [ "${1:-}" = "--released" ]; then released=1; shift; fi
 rounds=${1:-3}
-[[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: bench/answering.sh [ROUNDS]" >&2; exit 2; }
+[[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: bench/answering.sh [--released] [ROUNDS]" >&2; exit 2; }
 
 if wine32_native; then
   tree=$root/build/win32 dist=$root/build/dist
@@ -37,6 +42,13 @@ for name in "${names[@]}"; do
 done
 "$root/bench/make-noise-gif.py" "$work/300x300x100/data/zv_reset_animation.gif" 300 300 100 8
 "$root/bench/make-noise-gif.py" "$work/600x400x300/data/zv_reset_animation.gif" 600 400 300 7
+if [ "$released" = 1 ]; then
+  for name in "${names[@]}"; do
+    release_folder "$work/$name/data" "$work/release-$name"
+    mv "$work/release-$name/Wi-FiSkylark" "$work/$name-released"
+  done
+  names=(sample sample-released 300x300x100 300x300x100-released 600x400x300 600x400x300-released)
+fi
 
 win() { echo "Z:${1//\//\\}"; }
 probe=$(win "$tree/bench/startup/answer-probe.exe")

@@ -5,7 +5,8 @@
 # template needs: the floor that the design itself sets. Each start is timed
 # from CreateProcess to the program's first visible top-level window; the three take turns, round
 # after round, so that a machine that grows busier slows them alike and the ratios stay fair.
-#   bench/startup.sh [ROUNDS]        (default 15)
+#   bench/startup.sh [--released] [ROUNDS]   (default 15; --released adds the wizard released,
+#                                    scripts/release of build/dist/data, to the programs that take turns)
 #   bench/startup.sh --timeline      one start of the wizard under Wine's +timestamp,+loaddll trace
 #                                    (and a relay trace of a few calls): when each library loaded, the
 #                                    dialog was created and initialised, the pictures were decoded,
@@ -15,11 +16,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env"
+. "$root/bench/release-folder.sh"
 
-timeline=0
+timeline=0 released=0
 if [ "${1:-}" = "--timeline" ]; then timeline=1; shift; fi
+if [ "${1:-}" = "--released" ]; then released=1; shift; fi
 rounds=${1:-15}
-[[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: bench/startup.sh [ROUNDS] | --timeline" >&2; exit 2; }
+[[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: bench/startup.sh [--released] [ROUNDS] | --timeline" >&2; exit 2; }
 
 if ! command -v makensis >/dev/null; then
   if [ "$(id -u)" = 0 ]; then
@@ -52,6 +55,11 @@ makensis -V1 -DTARGET="$nsis_target" -DLICENCE="$dist/data/License.txt" \
 win() { echo "Z:${1//\//\\}"; }
 watcher=$(win "$tree/bench/startup/first-window.exe")
 wizard=$(win "$dist/Wi-FiSkylark.exe")
+programs=()
+if [ "$released" = 1 ]; then
+  release_folder "$dist/data" "$work/release"
+  programs=("$(win "$work/release/Wi-FiSkylark/Wi-FiSkylark.exe")")
+fi
 
 if [ "$timeline" = 1 ]; then
   # The wizard's own process only, in ms from its start: the libraries as they load, the dialog's
@@ -97,7 +105,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$2" "$3" 1 "${@:5}" >/dev/null && "$2" "$3" "$4" "${@:5}"' \
   measure "$root" "$SKYLARK_WINE" "$watcher" "$rounds" \
   "$(win "$tree/bench/startup/bare-window.exe")" "$(win "$work/nsis-wizard.exe")" "$wizard" \
-  "$(win "$tree/bench/startup/template-window.exe")" \
+  "$(win "$tree/bench/startup/template-window.exe")" "${programs[@]}" \
   2> >(grep -v '^X connection to' >&2) | tr -d '\r' > "$work/times.txt"
 
 uptime | sed 's/.*load average/machine load average/'
@@ -112,15 +120,17 @@ awk -v rounds="$rounds" '
     return m % 2 ? v[(m + 1) / 2] : (v[m / 2] + v[m / 2 + 1]) / 2
   }
   END {
-    split("bare message box|NSIS wizard|our wizard|its template alone", name, "|")
+    split("bare message box|NSIS wizard|our wizard|its template alone|our wizard released", name, "|")
     printf "first visible window after CreateProcess, %d interleaved starts each:\n", rounds
-    for (p = 0; p < 4; p++) {
+    for (p = 0; p < 5; p++) {
+      if (p == 4 && !n[p]) break   # no released build asked for
       if (!n[p]) { printf "startup: %s never showed a window\n", name[p + 1] > "/dev/stderr"; exit 1 }
       med[p] = median(p)
       printf "  %-18s median %6.1f ms  (min %6.1f, max %6.1f)%s\n", name[p + 1], med[p], lo[p], hi[p],
              missing[p] ? sprintf(", %d starts without a window", missing[p]) : ""
     }
     printf "wizard / NSIS wizard:                  %.2f\n", med[2] / med[1]
+    if (n[4]) printf "released wizard / wizard:              %.3f\n", med[4] / med[2]
     if (med[1] > med[0]) {
       printf "(wizard - bare) / (NSIS wizard - bare): %.2f\n", (med[2] - med[0]) / (med[1] - med[0])
       printf "(template - bare) / (NSIS wizard - bare): %.2f\n", (med[3] - med[0]) / (med[1] - med[0])

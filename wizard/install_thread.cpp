@@ -5,37 +5,59 @@
 #include "kernel_handles.h"
 #include "os_version.h"
 #include "package_follower.h"
+#include "private_folder.h"
 #include "released_files.h"
 #include "resource.h"
 #include "win_app.h"
 #include "worker_thread.h"
 
+#include <cstring>
+
 namespace {
 
 class Win32InstallPlatform : public core::InstallPlatform {
 public:
-    bool CheckPackage(const std::string& packagePath, bool* missing) override {
+    core::Preparation PreparePackage(const std::string& packagePath, core::PreparedPackage* prepared) override {
         // Read from the resource here rather than shared with the dialog: the worker may outlive it.
         const core::ReleasePins pins = LoadReleasePins();
-        if (!pins.pinned) return true;
-        const PinCheck check = CheckAgainstPin(pins, core::kPackageFileName, packagePath, m_heldPackage, nullptr);
-        *missing = check == PinCheck::Missing;
-        if (check != PinCheck::Matches) return false;
+        if (!pins.pinned) {
+            prepared->path = packagePath;
+            return core::Preparation::Ready;
+        }
+        DWORD error = ERROR_SUCCESS;
+        if (!m_private.Create(error)) {
+            ::PostMessageA(g_hSetupWnd, WM_APP_PRIVATE_FOLDER_FAILED, 0, static_cast<LPARAM>(error));
+            return core::Preparation::NoPrivateFolder;
+        }
+        const std::string dataDir = packagePath.substr(0, packagePath.size() - std::strlen(core::kPackageFileName));
+        core::ChangedFile changed;
+        if (!m_private.CopyPackage(pins, dataDir, changed)) {
+            m_private.Remove();
+            ReportChangedFiles(g_hSetupWnd, {changed});
+            return core::Preparation::FilesChanged;
+        }
         PackageHeldForTest();
-        return true;
+        prepared->path = m_private.Path() + core::kPackageFileName;
+        prepared->workingDirectory = m_private.Path();
+        return core::Preparation::Ready;
     }
 
-    bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) override {
+    bool StartPackage(const core::PreparedPackage& package, std::string commandLine, unsigned long* error) override {
         DWORD startError = ERROR_SUCCESS;
-        const bool started = m_package.Start(applicationName, std::move(commandLine), startError);
+        const bool started =
+            m_package.Start(package.path, std::move(commandLine), package.workingDirectory, startError);
         *error = startError;
-        // Started: the system has the image open and mapped; what it runs is what was checked.
-        m_heldPackage.Close();
+        if (!started) m_private.Remove();
         return started;
     }
 
     uint32_t FindPackageProcess() override { return core::FindPackageProcess(&WalkProcesses); }
-    core::PackageEnd WaitForPackageEnd() override { return m_package.WaitForEnd(); }
+    core::PackageEnd WaitForPackageEnd() override {
+        const core::PackageEnd end = m_package.WaitForEnd();
+        // The package's last process has ended: nothing runs from its folder any more.
+        m_private.Remove();
+        return end;
+    }
     void Sleep(unsigned ms) override { ::Sleep(ms); }
 
     void ArmTimer(unsigned id, unsigned ms) override {
@@ -52,13 +74,10 @@ public:
     void ReportStartFailure(unsigned long error) override {
         ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunStartFailed, static_cast<LPARAM>(error));
     }
-    void ReportChangedPackage(bool missing) override {
-        ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunFilesChanged, missing ? ERROR_FILE_NOT_FOUND : 0);
-    }
 
 private:
-    // From the check until the start: nobody may write, replace or delete the package meanwhile.
-    CHandle m_heldPackage;
+    // A released program's copies of the package's files, held until its last process has ended.
+    CPrivateFolder m_private;
     CPackageFollower m_package;
 };
 

@@ -49,7 +49,8 @@ bool WalkProcesses(const core::ProcessVisitor& visit) {
     return true;
 }
 
-bool CPackageFollower::Start(const std::string& applicationName, std::string commandLine, DWORD& error) {
+bool CPackageFollower::Start(const std::string& applicationName, std::string commandLine,
+                             const std::string& workingDirectory, DWORD& error) {
     std::vector<char> writable(commandLine.begin(), commandLine.end());
     writable.push_back('\0');
     STARTUPINFOA startup = {};
@@ -57,8 +58,8 @@ bool CPackageFollower::Start(const std::string& applicationName, std::string com
     PROCESS_INFORMATION process = {};
     // Suspended until it is in the job: not one instruction of it, nor any child, escapes it.
     if (!::CreateProcessA(applicationName.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                          CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr,
-                          &startup, &process)) {
+                          CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr,
+                          workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process)) {
         error = ::GetLastError();
         return false;
     }

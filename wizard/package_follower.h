@@ -19,7 +19,8 @@ public:
     // refuses the job (on Vista and 7 a process that runs in a job cannot put a child in another),
     // the package is followed by its name instead. False, with the system's error, when it could
     // not be started.
-    bool Start(const std::string& applicationName, std::string commandLine, DWORD& error);
+    bool Start(const std::string& applicationName, std::string commandLine, const std::string& workingDirectory,
+               DWORD& error);
     // Returns once the package's last process has ended (of the job; by name, of those named like
     // the package, each opened when first seen, for an exit code outlives its process only while a
     // handle to it is open).

@@ -12,7 +12,6 @@ struct RunFailureMessage {
 };
 
 // For kRunRefused: the refusal. For kRunStartFailed: the package (or the worker that would have
-// started it) could not be started, with the system's text for `error`. For kRunFilesChanged: the
-// package is not the one released (missing when `error` is ERROR_FILE_NOT_FOUND). For
-// kExitUnexpectedError: the worker stopped on an exception.
+// started it) could not be started, with the system's text for `error`. For kExitUnexpectedError:
+// the worker stopped on an exception.
 RunFailureMessage RunFailureMessageFor(uint32_t exitCode, DWORD error, const std::string& packagePath);

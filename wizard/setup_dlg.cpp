@@ -15,6 +15,7 @@
 #include "progress_cycle.h"
 #include "release_pins.h"
 #include "resource.h"
+#include "system_error.h"
 #include "run_failure.h"
 #include "timer_ids.h"
 #include "win_app.h"
@@ -172,11 +173,20 @@ void CSetupDlg::PrepareLaterPages() {
     m_richLicense.SetWindowText(m_strLicense);
     // The animation runs once loaded, shown or hidden; only the Installing page shows it. A vendor's
     // file may be large: it is read and cut off the window's thread, which stays free to answer.
+    // A released program's animation is checked there too, and shows only once it has passed;
+    // the installation waits for the verdict.
     m_picAnimation.ShowWindow(SW_HIDE);
-    m_picAnimation.LoadAndShowInBackground([this] {
-        FileReadResult animation = m_dataFiles.Read(core::kAnimationFileName);
+    const auto readAndCheck = [this] {
+        core::ChangedFile changed;
+        FileReadResult animation = m_dataFiles.ReadAnimation(changed);
+        if (changed.path.empty())
+            ::PostMessageA(m_hWnd, WM_APP_ANIMATION_CHECKED, 0, 0);
+        else
+            ReportChangedFiles(m_hWnd, {changed});
         return animation.ok ? std::move(animation.bytes) : std::string();
-    });
+    };
+    // Without a thread to read it on, it is checked here and not shown.
+    if (!m_picAnimation.LoadAndShowInBackground(readAndCheck)) readAndCheck();
 }
 
 BOOL CSetupDlg::EndBeforeFirstPage(int exitCode) {
@@ -275,6 +285,15 @@ void CSetupDlg::OnAccept() {
     // The fallback is armed before the worker starts, so that the worker's own, later arming of
     // IDT_FINISH always replaces it and never the other way round.
     ::SetTimer(m_hWnd, IDT_FINISH, kFinishFallbackMs, nullptr);
+    // Nothing released is installed before every file has passed its check.
+    if (m_animationChecked)
+        StartInstallation();
+    else
+        m_installWhenChecked = true;
+}
+
+void CSetupDlg::StartInstallation() {
+    m_installWhenChecked = false;
     DWORD error = ERROR_SUCCESS;
     if (!StartInstallThread(error))
         OnRunFailed(core::kRunStartFailed, error);  // nothing would ever run: never the Finish page
@@ -318,6 +337,20 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_APP_PACKAGE_ENDED:
             OnPackageEnded(static_cast<core::PackageOutcome>(wp), static_cast<uint32_t>(lp));
+            return 0;
+        case WM_APP_ANIMATION_CHECKED:
+            m_animationChecked = true;
+            if (m_installWhenChecked && !RunFailed()) StartInstallation();
+            return 0;
+        case WM_APP_FILES_CHANGED:
+            EndRunWith(core::kRunFilesChanged, core::ChangedFilesMessage(TakeChangedFiles(lp)), MB_OK | MB_ICONSTOP);
+            return 0;
+        case WM_APP_PRIVATE_FOLDER_FAILED:
+            EndRunWith(core::kRunStartFailed,
+                       "Set-up could not make a folder of its own for the driver package under the Windows "
+                       "temporary folder:\r\n\r\n" +
+                           SystemErrorText(static_cast<DWORD>(lp)) + "\r\n\r\nNothing was installed.",
+                       MB_OK | MB_ICONSTOP);
             return 0;
         case WM_APP_AFTER_FIRST_SHOW:
             PrepareLaterPages();

@@ -42,6 +42,8 @@ private:
     void OnWelcomeNext();
     void OnInstallNext();
     void OnAccept();
+    // The worker, once every released file has passed its check.
+    void StartInstallation();
     void OnQuit();
     void OnTimer(UINT_PTR id);
     void OnArmTimer(UINT id, UINT period);
@@ -106,4 +108,8 @@ private:
     // Finish page asks for a restart before the adapter goes in.
     int m_finishExitCode = 0;
     bool m_restartNeeded = false;
+    // The animation's verdict (in a released program it is checked where it is read): Accept starts
+    // the installation only once it is in.
+    bool m_animationChecked = false;
+    bool m_installWhenChecked = false;
 };

@@ -56,10 +56,10 @@ bool CPictureEx::LoadFromMemory(HGLOBAL block, DWORD size) {
     return Install(cut, block);
 }
 
-void CPictureEx::LoadAndShowInBackground(BackgroundCut::ReadBytes read) {
+bool CPictureEx::LoadAndShowInBackground(BackgroundCut::ReadBytes read) {
     Reset();
     // A message of a load since reset may still be queued: only the current one's is taken.
-    m_backgroundCut.Start(std::move(read), m_hWnd, kBackgroundCutDone, ++m_backgroundLoad);
+    return m_backgroundCut.Start(std::move(read), m_hWnd, kBackgroundCutDone, ++m_backgroundLoad);
 }
 
 void CPictureEx::OnBackgroundCutDone(WPARAM load) {

@@ -42,8 +42,8 @@ public:
     // `read` gives. `read` and the cut run on a thread of the control's own, which the next load,
     // Reset and the window's destruction wait for: what `read` uses need outlive only the window.
     // The window's thread finishes the load from its message loop. Returns at once. No bytes, or a
-    // failed load, leave the control empty.
-    void LoadAndShowInBackground(BackgroundCut::ReadBytes read);
+    // failed load, leave the control empty. False, and `read` never called, when no thread started.
+    bool LoadAndShowInBackground(BackgroundCut::ReadBytes read);
     // Ends a load in the background, stops the animation and releases everything a load made.
     void Reset();
 

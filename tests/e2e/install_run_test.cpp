@@ -53,6 +53,11 @@ protected:
     }
 
     std::string PackagePath() const { return m_copy->Path("data\\Skylark48.exe"); }
+    // A process of the package runs: from data\ of this wizard's folder, or from a private copy.
+    bool PackageRuns() const {
+        return !ProcessesUnder(m_copy->Root(), "Skylark48.exe").empty() ||
+               !ProcessesUnder(PrivatePackageFolders(), "Skylark48.exe").empty();
+    }
     std::string ExpectedCommandLine() const { return "\"" + PackagePath() + "\" /s\n"; }
 
     // The package's process started by this wizard; 0 if it did not show within the bound.
@@ -218,7 +223,9 @@ TEST_F(InstallRunTest, ReleasedPackageIsHeldFromItsCheckUntilItStarts) {
     EXPECT_TRUE(FileExists(PackagePath()));
 
     SetEvent(go);
-    EXPECT_EQ(FileTextOnceALineIsWritten(m_record), ExpectedCommandLine()) << "the held package did not start";
+    // Started from its private copy, which the worker holds too.
+    EXPECT_NE(FoldCase(FileTextOnceALineIsWritten(m_record)).find(FoldCase(PrivatePackageFolders())), std::string::npos)
+        << "the held package did not start from its private copy";
     EXPECT_TRUE(FinishShowsWithin(kWaitMs));
     CloseHandle(held);
     CloseHandle(go);
@@ -300,7 +307,7 @@ TEST_F(InstallRunTest, ThePackagesLastProcessAndItsCodeDecideTheEnd) {
         bool tooEarly = false, packageSeen = false;
         HWND box = nullptr;
         WaitUntil([&] {
-            const bool running = !ProcessesUnder(m_copy->Root(), "Skylark48.exe").empty();
+            const bool running = PackageRuns();
             box = m_wizard->FindMessageBox();
             const bool ended = box || m_wizard->Shows(Page::Finish) || !m_wizard->Running();
             packageSeen = packageSeen || running;
@@ -338,6 +345,59 @@ TEST_F(InstallRunTest, AWorkerThatThrowsEndsWithSixAfterItsMessage) {
     EXPECT_FALSE(FinishShowsWithin(kPastTestFallbackMs)) << "the Finish page showed behind the message";
     PressMessageBoxOk(box);
     ExpectEndsWithoutFinish(6u);
+}
+
+// A released program runs its package from a copy under the Windows temporary folder, never from
+// data\, where a DLL nobody released would be found first; the copy is gone once the package is.
+// The test build, not released, runs it from data\: the trap is real.
+TEST_F(InstallRunTest, AReleasedPackageRunsFromItsPrivateCopy) {
+    std::string dll;
+    ASSERT_TRUE(ReadWholeFile(WindowsPathFromUnix(SKYLARK_PLANTED_DLL), dll));
+    for (const bool released : {true, false}) {
+        SCOPED_TRACE(released ? "released" : "not released");
+        DistCopyOptions options;
+        options.replaceFiles = {{"data\\skylark-helper.dll", dll}};
+        ASSERT_NO_FATAL_FAILURE(MakeCopy(released ? PinnedTestDist() : TestDist(), options));
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
+                                    {{"SKYLARK_STANDIN_SECONDS", kShortRun},
+                                     {"SKYLARK_STANDIN_LOAD", "skylark-helper.dll"},
+                                     {"SKYLARK_STANDIN_RECORD", m_record}}));
+        ASSERT_TRUE(m_wizard->WaitForWindow());
+        ASSERT_NO_FATAL_FAILURE(Accept());
+        ASSERT_TRUE(FinishShowsWithin(kWaitMs)) << "no Finish page";
+        const std::string started = FoldCase(FileTextOnceALineIsWritten(m_record));
+        const bool planted = FileExists(m_copy->Path("data\\skylark-helper.dll.loaded"));
+        if (!released) {
+            EXPECT_EQ(started, FoldCase(ExpectedCommandLine()));
+            EXPECT_TRUE(planted) << "run from data\\, the package did not load what lies beside it";
+            continue;
+        }
+        ASSERT_EQ(started.find(FoldCase("\"" + PrivatePackageFolders())), 0u)
+            << "not run from a private folder: " << started;
+        EXPECT_EQ(started.find(FoldCase(m_copy->AppDir())), std::string::npos) << started;
+        EXPECT_FALSE(planted) << "the package loaded the DLL planted in data\\";
+        // "<folder>\Skylark48.exe" /s: the folder, once the package has gone.
+        const std::string folder = started.substr(1, started.find("\\skylark48.exe") - 1);
+        EXPECT_TRUE(WaitUntil([&] { return !FileExists(folder); }, 10000)) << folder << " is still there";
+    }
+}
+
+// A released file another program holds is said to be in use, not changed.
+TEST_F(InstallRunTest, AReleasedFileInUseIsSaidToBeInUse) {
+    ASSERT_NO_FATAL_FAILURE(MakeCopy(PinnedTestDist(), {}));
+    const std::string licence = m_copy->Path("data\\License.txt");
+    const HANDLE other = CreateFileA(licence.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE) << LastErrorText();
+    ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "", {}));
+    HWND box = m_wizard->WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << "no message";
+    const std::string text = MessageText(box);
+    EXPECT_NE(text.find(licence + " (in use by another program: close it and start set-up again)"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("changed"), std::string::npos) << text;
+    PressMessageBoxOk(box);
+    EXPECT_EQ(ExpectExit(*m_wizard), 5u);
+    CloseHandle(other);
 }
 
 TEST_F(InstallRunTest, CancelWhileThePackageRunsEndsWithZeroAndLeavesItRunning) {

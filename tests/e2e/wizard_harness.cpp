@@ -224,6 +224,20 @@ std::vector<DWORD> ProcessesUnder(const std::string& folder, const std::string& 
     return ids;
 }
 
+std::string PrivatePackageFolders() {
+    char windows[MAX_PATH];
+    const UINT n = GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows, n) + "\\Temp\\Wi-FiSkylark-";
+}
+
+bool IsPrivateCopyStart(const std::string& commandLine) {
+    const std::string folded = FoldCase(commandLine), prefix = FoldCase("\"" + PrivatePackageFolders());
+    const std::string suffix = FoldCase("\\Skylark48.exe\" /s");
+    return folded.size() > prefix.size() + suffix.size() && folded.compare(0, prefix.size(), prefix) == 0 &&
+           folded.compare(folded.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+           folded.find('\\', prefix.size()) == folded.size() - suffix.size();
+}
+
 int TerminateProcessesUnder(const std::string& folder, UINT exitCode) {
     int ended = 0;
     for (DWORD pid : ProcessesUnder(folder)) {

@@ -71,6 +71,12 @@ private:
 // backslash) and, if exeName is given, whose executable has that name (any letter case).
 std::vector<DWORD> ProcessesUnder(const std::string& folder, const std::string& exeName = "");
 
+// Where a released wizard's private copies of its package lie, as a path prefix:
+// "<Windows>\Temp\Wi-FiSkylark-".
+std::string PrivatePackageFolders();
+// A start of the package from such a copy, as the stand-in records it: "\"<copy>\Skylark48.exe\" /s".
+bool IsPrivateCopyStart(const std::string& commandLine);
+
 // Ends every process whose executable lies under folder (which ends in a backslash) with exitCode;
 // returns how many it ended.
 int TerminateProcessesUnder(const std::string& folder, UINT exitCode = 0xDEAD);

@@ -22,7 +22,8 @@ constexpr unsigned kOneHourMs = 3600 * 1000;
 class FakePlatform : public InstallPlatform {
 public:
     bool startSucceeds = true;
-    int packageCheck = 0;  // 0 as released, 1 changed, 2 missing
+    Preparation preparation = Preparation::Ready;
+    std::string runFrom;  // where a released program's copy lies; empty: where the package is
     unsigned long startError = 0;
     unsigned appearsAt = kNever;
     unsigned endsAt = kNever;
@@ -34,14 +35,14 @@ public:
     std::string applicationName;
     std::string commandLine;
 
-    bool CheckPackage(const std::string& path, bool* missing) override {
-        Record("CheckPackage " + path);
-        *missing = packageCheck == 2;
-        return packageCheck == 0;
+    Preparation PreparePackage(const std::string& path, PreparedPackage* prepared) override {
+        Record("PreparePackage " + path);
+        prepared->path = runFrom.empty() ? path : runFrom;
+        return preparation;
     }
-    bool StartPackage(const std::string& app, std::string cmd, unsigned long* error) override {
+    bool StartPackage(const PreparedPackage& package, std::string cmd, unsigned long* error) override {
         Record("StartPackage");
-        applicationName = app;
+        applicationName = package.path;
         commandLine = cmd;
         if (!startSucceeds) *error = startError;
         return startSucceeds;
@@ -69,7 +70,6 @@ public:
         Record("ReportEnd " + std::to_string(static_cast<int>(outcome)) + " " + std::to_string(code));
     }
     void ReportRefusal() override { Record("ReportRefusal"); }
-    void ReportChangedPackage(bool missing) override { Record(missing ? "ReportMissing" : "ReportChanged"); }
     void ReportStartFailure(unsigned long error) override {
         Record("ReportStartFailure " + applicationName + " " + std::to_string(error));
     }
@@ -83,7 +83,7 @@ private:
 using Log = std::vector<std::string>;
 
 const std::string kAppDir = "C:\\setup\\";
-const std::string kCheck = "0 CheckPackage C:\\setup\\data\\Skylark48.exe";
+const std::string kCheck = "0 PreparePackage C:\\setup\\data\\Skylark48.exe";
 
 // Attempts 1..n of the search; only the last one may find something.
 Log Search(int attempts, const std::string& lastResult) {
@@ -163,14 +163,21 @@ TEST(RunInstallationTest, RefusesClassesOutsideEightToThirteen) {
     }
 }
 
-TEST(RunInstallationTest, ChangedOrMissingPackageIsNeverStarted) {
-    const std::pair<int, const char*> cases[] = {{1, "0 ReportChanged"}, {2, "0 ReportMissing"}};
+// A package whose files could not be prepared is never started; one that was, starts from there.
+TEST(RunInstallationTest, APackageIsStartedOnlyWhereItWasPrepared) {
+    const std::pair<Preparation, uint32_t> cases[] = {{Preparation::FilesChanged, kRunFilesChanged},
+                                                      {Preparation::NoPrivateFolder, kRunStartFailed}};
     for (const auto& c : cases) {
         FakePlatform p;
-        p.packageCheck = c.first;
-        EXPECT_EQ(RunInstallation(12, kAppDir, PackageCodes::Msi, p), kRunFilesChanged);
-        EXPECT_EQ(p.log, (Log{kCheck, c.second}));
+        p.preparation = c.first;
+        EXPECT_EQ(RunInstallation(12, kAppDir, PackageCodes::Msi, p), c.second);
+        EXPECT_EQ(p.log, (Log{kCheck}));
     }
+    FakePlatform p;
+    p.runFrom = "C:\\Windows\\Temp\\Wi-FiSkylark-1\\Skylark48.exe";
+    RunInstallation(12, kAppDir, PackageCodes::Msi, p);
+    EXPECT_EQ(p.applicationName, p.runFrom);
+    EXPECT_EQ(p.commandLine, "\"" + p.runFrom + "\" /s");
 }
 
 TEST(RunInstallationTest, StartFailureReportsErrorAndEnds) {

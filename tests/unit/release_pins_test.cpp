@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace core;
 
@@ -53,15 +54,33 @@ TEST(ReleasePinsTest, AnyFaultyLinePinsNothing) {
     EXPECT_TRUE(ParseReleasePins("").pinned);  // a release that pinned nothing lets nothing through
 }
 
-TEST(ReleasePinsTest, MessageNamesEveryChangedFileByItsFullPath) {
-    const std::string text = ChangedFilesMessage(
-        {{"C:\\Setup\\data\\License.txt", false}, {"C:\\Setup\\data\\main96DPI.jpg", true}});
-    EXPECT_EQ(text,
+TEST(ReleasePinsTest, MessageNamesEveryFileByItsFullPathAndWhatHappenedToIt) {
+    const std::string fresh =
+        "\r\nSet-up cannot continue. Get a fresh copy of the set-up (from the adapter's disc or its download "
+        "page) and start it again.";
+    EXPECT_EQ(ChangedFilesMessage({{"C:\\Setup\\data\\License.txt", FileProblem::Differs, ""},
+                                   {"C:\\Setup\\data\\main96DPI.jpg", FileProblem::Missing, ""},
+                                   {"C:\\Setup\\data\\Skylark48.exe", FileProblem::InUse, ""}}),
               "The set-up files are damaged or have been changed:\r\n\r\n"
               "C:\\Setup\\data\\License.txt\r\n"
               "C:\\Setup\\data\\main96DPI.jpg (missing)\r\n"
-              "\r\nSet-up cannot continue. Get a fresh copy of the set-up (from the adapter's disc or its download "
-              "page) and start it again.");
+              "C:\\Setup\\data\\Skylark48.exe (in use by another program: close it and start set-up again)\r\n" +
+                  fresh);
+    // Nothing changed, only kept from use: said so, and no fresh copy is asked for.
+    EXPECT_EQ(ChangedFilesMessage({{"C:\\Setup\\data\\License.txt", FileProblem::Unreadable, "Access is denied."}}),
+              "Set-up could not read its files:\r\n\r\n"
+              "C:\\Setup\\data\\License.txt (could not be read: Access is denied.)\r\n"
+              "\r\nSet-up cannot continue.");
+}
+
+// The package's files are the pinned ones the wizard does not show, and lie below the folder.
+TEST(ReleasePinsTest, ThePackagesFilesArePlainNamesBelowTheFolder) {
+    const ReleasePins pins = ParseReleasePins(kLicenceHex + "  License.txt\n" + kPackageHex + "  Skylark48.exe\n" +
+                                              kPackageHex + "  drivers/skylark.inf\n");
+    EXPECT_EQ(pins.PackageFiles(), (std::vector<std::string>{"Skylark48.exe", "drivers/skylark.inf"}));
+    for (const char* name : {"Skylark48.exe", "drivers/skylark.inf", "a b/c.d"}) EXPECT_TRUE(IsPlainRelativeName(name));
+    for (const char* name : {"", "/x", "x/", "../x", "a/./b", "a\\b", "C:x", "a*", "a/\x01"})
+        EXPECT_FALSE(IsPlainRelativeName(name)) << name;
 }
 
 }  // namespace

@@ -473,8 +473,12 @@ void* operator new(size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
+// GCC takes the replaced pair for the built-in one where it inlines them, and warns of a mismatch.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept {
     if (p) FreeWatch::Note();
     std::free(p);
 }
+#pragma GCC diagnostic pop
 void operator delete(void* p, size_t) noexcept { operator delete(p); }

@@ -5,6 +5,7 @@
 //   SKYLARK_STANDIN_HANDOVER   when 1, it hands its work to a copy of itself (handover\Skylark48.exe
 //                              beside it, started without this variable) and exits 0 at once, as
 //                              silent installers often do
+//   SKYLARK_STANDIN_LOAD       a DLL it loads by name, as a package loads one of its own beside it
 //   SKYLARK_STANDIN_RECORD     a file to which each start appends its command line and a newline
 #include <windows.h>
 
@@ -89,6 +90,8 @@ bool HandOver() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RecordStart();
+    std::string library;
+    if (ReadEnvironment("SKYLARK_STANDIN_LOAD", library)) LoadLibraryA(library.c_str());
     std::string handOver;
     if (ReadEnvironment("SKYLARK_STANDIN_HANDOVER", handOver) && handOver == "1") return HandOver() ? 0 : 1;
     Sleep(static_cast<DWORD>(RunSeconds() * 1000.0 + 0.5));

@@ -36,14 +36,17 @@ uint32_t RunInstallation(int osType, const std::string& appDir, PackageCodes cod
         return kRunRefused;
     }
 
-    const std::string packagePath = PackagePath(appDir);
-    bool missing = false;
-    if (!platform.CheckPackage(packagePath, &missing)) {
-        platform.ReportChangedPackage(missing);
-        return kRunFilesChanged;
+    PreparedPackage package;
+    switch (platform.PreparePackage(PackagePath(appDir), &package)) {
+        case Preparation::Ready:
+            break;
+        case Preparation::FilesChanged:
+            return kRunFilesChanged;
+        case Preparation::NoPrivateFolder:
+            return kRunStartFailed;
     }
     unsigned long error = 0;
-    if (!platform.StartPackage(packagePath, PackageCommandLine(packagePath), &error)) {
+    if (!platform.StartPackage(package, PackageCommandLine(package.path), &error)) {
         platform.ReportStartFailure(error);
         return kRunStartFailed;
     }

@@ -46,23 +46,36 @@ private:
     PackageEnd m_end;
 };
 
+// Where the package is started from, once PreparePackage has run.
+struct PreparedPackage {
+    std::string path;              // the program to start
+    std::string workingDirectory;  // its current folder; empty: the wizard's own
+};
+
+enum class Preparation {
+    Ready,
+    FilesChanged,     // a file of the package's is not the one released (the wizard has been told)
+    NoPrivateFolder,  // a released program's private folder for the package could not be made (told)
+};
+
 // What the run needs from Windows. Called on the worker thread; the timer and wizard calls are
 // expected to reach the dialog's thread in the order they are made.
 class InstallPlatform {
 public:
     virtual ~InstallPlatform() = default;
 
-    // Right before the start. A released program checks the package against its pin and from then
-    // on holds it, so that nobody can write, replace or delete it until StartPackage has run. False
-    // (with *missing when there is no such file) when the package must not be started.
-    virtual bool CheckPackage(const std::string& packagePath, bool* missing) = 0;
+    // Right before the start. A released program copies the package and every other file its
+    // release pinned beyond those the wizard shows into a private folder, checks each copy against
+    // its pin and holds it, and starts the package there; any other build starts it where it lies.
+    // Anything but Ready: the wizard has been told why, and nothing is started.
+    virtual Preparation PreparePackage(const std::string& packagePath, PreparedPackage* prepared) = 0;
     // Starts the package without waiting for it, and follows it from then on: every process it
     // starts, and their exit codes. commandLine is a copy that the process start may write into.
     // On failure, *error holds the system's error code.
-    virtual bool StartPackage(const std::string& applicationName, std::string commandLine, unsigned long* error) = 0;
+    virtual bool StartPackage(const PreparedPackage& package, std::string commandLine, unsigned long* error) = 0;
     // Id of the first process named like the package, 0 if none, kNoProcessList if no list.
     virtual uint32_t FindPackageProcess() = 0;
-    // Returns once the last process of the package has ended.
+    // Returns once the last process of the package has ended; a private folder is removed then.
     virtual PackageEnd WaitForPackageEnd() = 0;
     virtual void Sleep(unsigned ms) = 0;
     virtual void ArmTimer(unsigned id, unsigned ms) = 0;
@@ -77,8 +90,6 @@ public:
     // kRunRefused or kRunStartFailed. Returns at once: the message is the wizard's, not the run's.
     virtual void ReportRefusal() = 0;
     virtual void ReportStartFailure(unsigned long error) = 0;
-    // The package is missing or is not the one released: the wizard ends with kRunFilesChanged.
-    virtual void ReportChangedPackage(bool missing) = 0;
 };
 
 std::string PackagePath(const std::string& appDir);

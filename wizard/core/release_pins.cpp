@@ -2,8 +2,15 @@
 
 namespace core {
 
-const char* const kFilesCheckedAtStart[5] = {kLicenceFileName, "main96DPI.jpg", "main125DPI.jpg", "main150DPI.jpg",
-                                              kAnimationFileName};
+const char* const kFilesShown[5] = {kLicenceFileName, "main96DPI.jpg", "main125DPI.jpg", "main150DPI.jpg",
+                                    kAnimationFileName};
+
+bool IsShownFile(const std::string& name) {
+    for (const char* shown : kFilesShown) {
+        if (name == shown) return true;
+    }
+    return false;
+}
 
 namespace {
 
@@ -37,6 +44,29 @@ bool ReleasePins::Matches(const std::string& name, const Sha256Digest& digest) c
     return false;
 }
 
+std::vector<std::string> ReleasePins::PackageFiles() const {
+    std::vector<std::string> names;
+    for (const auto& pin : digests) {
+        if (!IsShownFile(pin.first)) names.push_back(pin.first);
+    }
+    return names;
+}
+
+bool IsPlainRelativeName(const std::string& name) {
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find('/', start);
+        const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        for (const char c : part) {
+            if (static_cast<unsigned char>(c) < 0x20 || std::string("\\:*?\"<>|").find(c) != std::string::npos)
+                return false;
+        }
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
 ReleasePins ParseReleasePins(const std::string& text) {
     ReleasePins pins;
     pins.pinned = true;
@@ -64,12 +94,34 @@ ReleasePins ParseReleasePins(const std::string& text) {
 }
 
 std::string ChangedFilesMessage(const std::vector<ChangedFile>& files) {
-    std::string text = "The set-up files are damaged or have been changed:\r\n\r\n";
-    for (const ChangedFile& file : files) text += file.path + (file.missing ? " (missing)" : "") + "\r\n";
-    text +=
-        "\r\nSet-up cannot continue. Get a fresh copy of the set-up (from the adapter's disc or its download "
-        "page) and start it again.";
-    return text;
+    bool changed = false;
+    std::string lines;
+    for (const ChangedFile& file : files) {
+        lines += file.path;
+        switch (file.problem) {
+            case FileProblem::Differs:
+                changed = true;
+                break;
+            case FileProblem::Missing:
+                changed = true;
+                lines += " (missing)";
+                break;
+            case FileProblem::InUse:
+                lines += " (in use by another program: close it and start set-up again)";
+                break;
+            case FileProblem::Unreadable:
+                lines += " (could not be read: " + file.detail + ")";
+                break;
+            case FileProblem::NotCopied:
+                lines += " (could not be copied for the driver package: " + file.detail + ")";
+                break;
+        }
+        lines += "\r\n";
+    }
+    if (!changed) return "Set-up could not read its files:\r\n\r\n" + lines + "\r\nSet-up cannot continue.";
+    return "The set-up files are damaged or have been changed:\r\n\r\n" + lines +
+           "\r\nSet-up cannot continue. Get a fresh copy of the set-up (from the adapter's disc or its download "
+           "page) and start it again.";
 }
 
 }  // namespace core
