@@ -27,7 +27,7 @@ typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
 // whole process; XP SP1 and later can at least take the current folder out of the search. Returns
 // whether the search is now the system folder only.
 bool RestrictDllSearch() {
-    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     if (const auto setDefault = FindFunction<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories")) {
         if (setDefault(kSearchSystem32)) return true;
     }

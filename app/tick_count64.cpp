@@ -8,7 +8,7 @@ namespace {
 typedef ULONGLONG(WINAPI* TickCount64Fn)();
 
 ULONGLONG WINAPI TickCount64() {
-    if (const HMODULE kernel = ::GetModuleHandleA("kernel32.dll")) {
+    if (const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll")) {
         if (const FARPROC system = ::GetProcAddress(kernel, "GetTickCount64"))
             return reinterpret_cast<TickCount64Fn>(reinterpret_cast<void (*)()>(system))();
     }

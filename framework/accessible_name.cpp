@@ -151,7 +151,7 @@ private:
 // The system's accessibility library, from the system folder only; loaded at the first question
 // a screen reader asks, and kept for the objects it hands out.
 HMODULE AccessibilityLibrary() {
-    if (const HMODULE loaded = ::GetModuleHandleA("oleacc.dll")) return loaded;
+    if (const HMODULE loaded = ::GetModuleHandleW(L"oleacc.dll")) return loaded;
     return LoadSystemLibrary("oleacc.dll");
 }
 

@@ -7,7 +7,7 @@
 INT_PTR CDialog::DoModal() {
     m_result = -1;
     m_running = true;
-    const HWND hwnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), m_parent,
+    const HWND hwnd = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_templateId), m_parent,
                                            &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd || !::IsWindow(hwnd)) {
         m_running = false;
@@ -18,15 +18,15 @@ INT_PTR CDialog::DoModal() {
 
     MSG msg;
     while (m_running) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
         if (got == -1) break;
-        if (!::IsDialogMessageA(hwnd, &msg)) {
+        if (!::IsDialogMessageW(hwnd, &msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
     m_running = false;
@@ -38,7 +38,7 @@ void CDialog::EndDialog(INT_PTR result) {
     m_result = result;
     m_running = false;
     // Wakes the loop if it is waiting, so that it notices the end at once.
-    if (m_hWnd) ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    if (m_hWnd) ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {

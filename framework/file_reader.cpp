@@ -1,6 +1,7 @@
 #include "file_reader.h"
 
 #include "kernel_handles.h"
+#include "utf8.h"
 
 namespace {
 
@@ -15,14 +16,14 @@ FileReadResult Failure(DWORD error) {
 }  // namespace
 
 FileReadResult ReadWholeFile(const std::string& path) {
-    const CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const CHandle file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return Failure(::GetLastError());
     return ReadWholeFile(file.Get());
 }
 
 bool OpenHeldForReading(const std::string& path, CHandle& file, DWORD& error) {
-    file.Attach(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    file.Attach(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     error = file ? ERROR_SUCCESS : ::GetLastError();
     return static_cast<bool>(file);

@@ -13,6 +13,8 @@ struct FileReadResult {
     std::string bytes;
 };
 
+// Paths are UTF-8.
+
 // Opens for reading, letting others read and write too. A file over 256 MiB is refused.
 FileReadResult ReadWholeFile(const std::string& path);
 // The same through a handle opened for reading and not yet read from.

@@ -33,7 +33,7 @@ private:
 
 class CFont : public CGdiObject<HFONT> {
 public:
-    bool CreateFontIndirect(const LOGFONTA& lf) { return Take(::CreateFontIndirectA(&lf)); }
+    bool CreateFontIndirect(const LOGFONTW& lf) { return Take(::CreateFontIndirectW(&lf)); }
 };
 
 class CBrush : public CGdiObject<HBRUSH> {

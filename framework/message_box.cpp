@@ -1,6 +1,6 @@
 #include "message_box.h"
 
-#include "code_page.h"
+#include "utf8.h"
 #include "win_app.h"
 
 namespace {
@@ -15,9 +15,5 @@ std::string Caption() {
 }  // namespace
 
 int AfxMessageBox(const std::string& text, UINT type, HWND owner) {
-    return ::MessageBoxA(owner, text.c_str(), Caption().c_str(), WithDefaultIcon(type));
-}
-
-int AfxMessageBoxWide(const std::wstring& text, UINT type, HWND owner) {
-    return ::MessageBoxW(owner, text.c_str(), AnsiToWide(Caption()).c_str(), WithDefaultIcon(type));
+    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(Caption()).c_str(), WithDefaultIcon(type));
 }

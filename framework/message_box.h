@@ -7,6 +7,5 @@
 
 #include <string>
 
+// The text in UTF-8.
 int AfxMessageBox(const std::string& text, UINT type = MB_OK, HWND owner = nullptr);
-// For a text that the ANSI code page cannot spell, such as a folder's real name.
-int AfxMessageBoxWide(const std::wstring& text, UINT type = MB_OK, HWND owner = nullptr);

@@ -1,12 +1,14 @@
 #include "system_error.h"
 
+#include "utf8.h"
+
 std::string SystemErrorText(DWORD error, const std::string& subject) {
-    char* text = nullptr;
+    wchar_t* text = nullptr;
     const DWORD length =
-        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string result;
-    if (length && text) result.assign(text, length);
+    if (length && text) result = Utf8(std::wstring(text, length));
     if (text) ::LocalFree(text);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
         result.pop_back();

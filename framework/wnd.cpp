@@ -1,11 +1,12 @@
 #include "wnd.h"
 
 #include "accessible_name.h"
+#include "utf8.h"
 
 #include <vector>
 
 namespace {
-const char kObjectProperty[] = "SkylarkCWnd";
+const wchar_t kObjectProperty[] = L"SkylarkCWnd";
 }
 
 CWnd::~CWnd() {
@@ -15,33 +16,35 @@ CWnd::~CWnd() {
 
 bool CWnd::SubclassWindow(HWND hwnd) {
     if (!hwnd || m_hWnd || FromHandle(hwnd)) return false;
-    if (!::SetPropA(hwnd, kObjectProperty, this)) return false;
+    if (!::SetPropW(hwnd, kObjectProperty, this)) return false;
     m_hWnd = hwnd;
     m_oldProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
     return true;
 }
 
-CWnd* CWnd::FromHandle(HWND hwnd) { return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty)) : nullptr; }
+CWnd* CWnd::FromHandle(HWND hwnd) { return hwnd ? static_cast<CWnd*>(::GetPropW(hwnd, kObjectProperty)) : nullptr; }
 
 void CWnd::Unsubclass() {
-    if (m_oldProc) ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
-    ::RemovePropA(m_hWnd, kObjectProperty);
+    if (m_oldProc) ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
+    ::RemovePropW(m_hWnd, kObjectProperty);
     m_hWnd = nullptr;
     m_oldProc = nullptr;
 }
 
+void CWnd::SetWindowText(const std::string& text) { ::SetWindowTextW(m_hWnd, Widen(text).c_str()); }
+
 std::string CWnd::GetWindowText() const {
-    const int length = ::GetWindowTextLengthA(m_hWnd);
+    const int length = ::GetWindowTextLengthW(m_hWnd);
     if (length <= 0) return std::string();
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    const int got = ::GetWindowTextA(m_hWnd, buffer.data(), length + 1);
-    return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    const int got = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
+    return Utf8(std::wstring(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0));
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* self = FromHandle(hwnd);
-    if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
 
     const CurrentMessage saved = self->m_current;  // messages nest: restore the outer one after
     self->m_current = {msg, wp, lp};
@@ -57,14 +60,14 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // The last message of the window: hand it back to its own procedure and forget the handle.
         const WNDPROC old = self->m_oldProc;
         self->Unsubclass();
-        if (old) return ::CallWindowProcA(old, hwnd, msg, wp, lp);
+        if (old) return ::CallWindowProcW(old, hwnd, msg, wp, lp);
     }
     return result;
 }
 
 LRESULT CWnd::Default() {
-    if (!m_oldProc) return ::DefWindowProcA(m_hWnd, m_current.msg, m_current.wp, m_current.lp);
-    return ::CallWindowProcA(m_oldProc, m_hWnd, m_current.msg, m_current.wp, m_current.lp);
+    if (!m_oldProc) return ::DefWindowProcW(m_hWnd, m_current.msg, m_current.wp, m_current.lp);
+    return ::CallWindowProcW(m_oldProc, m_hWnd, m_current.msg, m_current.wp, m_current.lp);
 }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -7,8 +7,8 @@
 bool HighContrastIsOn() {
     bool answer = false;
     if (HighContrastAnsweredForTest(answer)) return answer;
-    HIGHCONTRASTA setting = {};
+    HIGHCONTRASTW setting = {};
     setting.cbSize = sizeof setting;
-    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
            (setting.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }

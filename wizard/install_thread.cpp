@@ -26,7 +26,7 @@ public:
         }
         DWORD error = ERROR_SUCCESS;
         if (!m_private.Create(error)) {
-            ::PostMessageA(g_hSetupWnd, WM_APP_PRIVATE_FOLDER_FAILED, 0, static_cast<LPARAM>(error));
+            ::PostMessageW(g_hSetupWnd, WM_APP_PRIVATE_FOLDER_FAILED, 0, static_cast<LPARAM>(error));
             return core::Preparation::NoPrivateFolder;
         }
         const std::string dataDir = packagePath.substr(0, packagePath.size() - std::strlen(core::kPackageFileName));
@@ -62,17 +62,17 @@ public:
 
     void ArmTimer(unsigned id, unsigned ms) override {
         // SetTimer needs a window of the calling thread: the dialog arms it, in the order asked.
-        ::PostMessageA(g_hSetupWnd, WM_APP_ARM_TIMER, id, ms);
+        ::PostMessageW(g_hSetupWnd, WM_APP_ARM_TIMER, id, ms);
     }
 
-    void ReportPackageStarted() override { ::PostMessageA(g_hSetupWnd, WM_APP_PACKAGE_STARTED, 0, 0); }
+    void ReportPackageStarted() override { ::PostMessageW(g_hSetupWnd, WM_APP_PACKAGE_STARTED, 0, 0); }
     void ReportPackageEnd(core::PackageOutcome outcome, uint32_t code) override {
-        ::PostMessageA(g_hSetupWnd, WM_APP_PACKAGE_ENDED, static_cast<WPARAM>(outcome), static_cast<LPARAM>(code));
+        ::PostMessageW(g_hSetupWnd, WM_APP_PACKAGE_ENDED, static_cast<WPARAM>(outcome), static_cast<LPARAM>(code));
     }
     // The wizard shows the message on its own thread, owned by its window, and ends after it.
-    void ReportRefusal() override { ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunRefused, 0); }
+    void ReportRefusal() override { ::PostMessageW(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunRefused, 0); }
     void ReportStartFailure(unsigned long error) override {
-        ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunStartFailed, static_cast<LPARAM>(error));
+        ::PostMessageW(g_hSetupWnd, WM_APP_RUN_FAILED, core::kRunStartFailed, static_cast<LPARAM>(error));
     }
 
 private:
@@ -82,7 +82,7 @@ private:
 };
 
 bool QueryWindowsVersion(unsigned structSize, core::OsVersion& out) {
-    OSVERSIONINFOEXA info = {};
+    OSVERSIONINFOEXA info = {};  // the sizes the portable check asks for are the narrow ones
     info.dwOSVersionInfoSize = structSize;
     if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return false;
     out.platformId = info.dwPlatformId;
@@ -108,7 +108,7 @@ UINT InstallThreadProc(void*) {
         return core::RunInstallation(g_nOsType, g_strAppDir, LoadReleasePins().packageCodes, platform);
     } catch (...) {
         // Nobody can say what was installed: never the Finish page.
-        ::PostMessageA(g_hSetupWnd, WM_APP_RUN_FAILED, kExitUnexpectedError, 0);
+        ::PostMessageW(g_hSetupWnd, WM_APP_RUN_FAILED, kExitUnexpectedError, 0);
         return kExitUnexpectedError;
     }
 }

@@ -1,6 +1,7 @@
 #include "package_follower.h"
 
 #include "globals.h"
+#include "utf8.h"
 
 #include <tlhelp32.h>
 
@@ -40,26 +41,26 @@ void NoteEnd(Followed& process, core::PackageEnds& ends) {
 bool WalkProcesses(const core::ProcessVisitor& visit) {
     const CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
-    PROCESSENTRY32 entry = {};
+    PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
-        entry.szExeFile[sizeof(entry.szExeFile) - 1] = '\0';
-        if (visit(entry.szExeFile, entry.th32ProcessID)) break;
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
+        entry.szExeFile[MAX_PATH - 1] = L'\0';
+        if (visit(Utf8(entry.szExeFile).c_str(), entry.th32ProcessID)) break;
     }
     return true;
 }
 
 bool CPackageFollower::Start(const std::string& applicationName, std::string commandLine,
                              const std::string& workingDirectory, DWORD& error) {
-    std::vector<char> writable(commandLine.begin(), commandLine.end());
-    writable.push_back('\0');
-    STARTUPINFOA startup = {};
+    std::wstring writable = Widen(commandLine);  // CreateProcessW may write into its command line
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     // Suspended until it is in the job: not one instruction of it, nor any child, escapes it.
-    if (!::CreateProcessA(applicationName.c_str(), writable.data(), nullptr, nullptr, FALSE,
+    const std::wstring folder = Widen(workingDirectory);
+    if (!::CreateProcessW(Widen(applicationName).c_str(), &writable[0], nullptr, nullptr, FALSE,
                           CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr,
-                          workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process)) {
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
         error = ::GetLastError();
         return false;
     }
@@ -80,7 +81,7 @@ bool CPackageFollower::Start(const std::string& applicationName, std::string com
 }
 
 bool CPackageFollower::PutInJob() {
-    m_job.Attach(::CreateJobObjectA(nullptr, nullptr));
+    m_job.Attach(::CreateJobObjectW(nullptr, nullptr));
     m_port.Attach(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
     if (!m_job || !m_port) return false;
     JOBOBJECT_ASSOCIATE_COMPLETION_PORT association = {};

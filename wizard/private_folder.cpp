@@ -2,6 +2,7 @@
 
 #include "install_run.h"
 #include "released_files.h"
+#include "utf8.h"
 
 #include <sddl.h>
 
@@ -14,15 +15,15 @@ const DWORD kCopyPieceSize = 64 * 1024;
 
 // The system and the Administrators group, with full control, passed on to everything the folder
 // holds; nobody else, and nothing inherited from the folder above.
-const char kAdministratorsOnly[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+const wchar_t kAdministratorsOnly[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 // The Windows temporary folder, shared by every user (not a Terminal Server user's own Windows
 // folder), with its trailing backslash; empty when the system does not say.
 std::string WindowsTemporaryFolder() {
-    char windows[MAX_PATH];
-    const UINT length = ::GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    wchar_t windows[MAX_PATH];
+    const UINT length = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return std::string();
-    std::string folder(windows, length);
+    std::string folder = Utf8(std::wstring(windows, length));
     if (folder.back() != '\\') folder += '\\';
     return folder + "Temp\\";
 }
@@ -30,46 +31,46 @@ std::string WindowsTemporaryFolder() {
 // Deletes a folder (ending in a backslash) with everything in it; what is held or in use stays. A
 // link inside is removed, never followed.
 void DeleteTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(Widen(folder + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            const std::string name = Utf8(found.cFileName);
             if (name == "." || name == "..") continue;
             const std::string path = folder + name;
             const DWORD attributes = found.dwFileAttributes;
             if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 DeleteTree(path + "\\");
             } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-                ::RemoveDirectoryA(path.c_str());
+                ::RemoveDirectoryW(Widen(path).c_str());
             } else {
-                ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA(path.c_str());
+                ::SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(Widen(path).c_str());
             }
-        } while (::FindNextFileA(search, &found));
+        } while (::FindNextFileW(search, &found));
         ::FindClose(search);
     }
-    ::RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+    ::RemoveDirectoryW(Widen(folder.substr(0, folder.size() - 1)).c_str());
 }
 
 // Private folders of earlier runs that could not be removed then: nothing holds them any more, or
 // their files are still held and they stay.
 void RemoveLeftovers(const std::string& temporary) {
-    WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA((temporary + kFolderPrefix + "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(Widen(temporary + kFolderPrefix + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         const DWORD attributes = found.dwFileAttributes;
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            DeleteTree(temporary + found.cFileName + "\\");
-    } while (::FindNextFileA(search, &found));
+            DeleteTree(temporary + Utf8(found.cFileName) + "\\");
+    } while (::FindNextFileW(search, &found));
     ::FindClose(search);
 }
 
 // The folders of a path below `root` (which ends in a backslash), made where they are missing.
 void MakeFolders(const std::string& root, const std::string& path) {
     for (size_t at = path.find('\\', root.size()); at != std::string::npos; at = path.find('\\', at + 1))
-        ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        ::CreateDirectoryW(Widen(path.substr(0, at)).c_str(), nullptr);
 }
 
 core::ChangedFile NotCopied(const std::string& source, DWORD error) {
@@ -90,7 +91,7 @@ bool CPrivateFolder::Create(DWORD& error) {
     }
     RemoveLeftovers(temporary);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnly, SDDL_REVISION_1, &descriptor,
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnly, SDDL_REVISION_1, &descriptor,
                                                                 nullptr)) {
         error = ::GetLastError();
         return false;
@@ -104,13 +105,13 @@ bool CPrivateFolder::Create(DWORD& error) {
                       static_cast<unsigned long>(::GetCurrentProcessId()), static_cast<unsigned long>(::GetTickCount()),
                       attempt);
         const std::string path = temporary + name;
-        if (!::CreateDirectoryA(path.c_str(), &attributes)) {
+        if (!::CreateDirectoryW(Widen(path).c_str(), &attributes)) {
             error = ::GetLastError();
             continue;
         }
         // Held open, so that another set-up's clean-up cannot take it away while it is still empty.
-        m_folder.Attach(::CreateFileA(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        m_folder.Attach(::CreateFileW(Widen(path).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         m_path = path + "\\";
         error = ERROR_SUCCESS;
     }
@@ -138,8 +139,8 @@ bool CPrivateFolder::CopyOne(const core::ReleasePins& pins, const std::string& n
     const std::string target = PathOfPinned(m_path, name);
     MakeFolders(m_path, target);
     {
-        const CHandle to(
-            ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const CHandle to(::CreateFileW(Widen(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!to) {
             changed = NotCopied(source, ::GetLastError());
             return false;

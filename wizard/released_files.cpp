@@ -95,7 +95,7 @@ PinCheck CheckHeld(const core::ReleasePins& pins, const std::string& name, HANDL
 
 void ReportChangedFiles(HWND wizard, const std::vector<core::ChangedFile>& files) {
     auto* reported = new std::vector<core::ChangedFile>(files);
-    if (!::PostMessageA(wizard, WM_APP_FILES_CHANGED, 0, reinterpret_cast<LPARAM>(reported))) delete reported;
+    if (!::PostMessageW(wizard, WM_APP_FILES_CHANGED, 0, reinterpret_cast<LPARAM>(reported))) delete reported;
 }
 
 std::vector<core::ChangedFile> TakeChangedFiles(LPARAM reported) {

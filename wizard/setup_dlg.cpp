@@ -1,7 +1,6 @@
 #include "setup_dlg.h"
 
-#include "app_folder.h"
-#include "code_page.h"
+#include "app_dir.h"
 #include "display_class.h"
 #include "file_reader.h"
 #include "globals.h"
@@ -10,6 +9,7 @@
 #include "install_thread.h"
 #include "licence_text.h"
 #include "message_box.h"
+#include "module_path.h"
 #include "ole_picture.h"
 #include "page_table.h"
 #include "progress_cycle.h"
@@ -18,13 +18,13 @@
 #include "system_error.h"
 #include "run_failure.h"
 #include "timer_ids.h"
+#include "utf8.h"
 #include "win_app.h"
 
 namespace {
 
 // Exit codes of a wizard that ends before its first page.
 const int kExitLicenceUnreadable = 3;
-const int kExitFolderUnusable = 4;
 
 // The Finish page's texts where the driver needs a restart before it works.
 const char kRestartFinishTitle[] = "Set-up complete: restart your computer\r\nbefore you plug in your wireless adapter";
@@ -40,18 +40,18 @@ const wchar_t kLicenceBoxName[] = L"Licence agreement";
 const wchar_t kProgressName[] = L"Installation progress";
 const wchar_t kAnimationName[] = L"Installing";
 
-LOGFONTA VerdanaFont(int height, LONG weight) {
-    LOGFONTA lf = {};
+LOGFONTW VerdanaFont(int height, LONG weight) {
+    LOGFONTW lf = {};
     lf.lfHeight = height;
     lf.lfWeight = weight;
-    lstrcpynA(lf.lfFaceName, "Verdana", LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, L"Verdana", LF_FACESIZE);
     return lf;
 }
 
 }  // namespace
 
 CSetupDlg::CSetupDlg()
-    : CDialog(IDD_SETUP_DIALOG), m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+    : CDialog(IDD_SETUP_DIALOG), m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 void CSetupDlg::DoDataExchange() {
     BindControl(m_btnWelcomeBack, IDC_WELCOME_BACK);
@@ -100,15 +100,7 @@ void CSetupDlg::SetUpWindow() {
 }
 
 int CSetupDlg::FindDataFolder() {
-    const AppFolder folder = FindAppFolder();
-    if (!folder.usable) {
-        AfxMessageBoxWide(L"Set-up cannot run from this folder:\r\n" + folder.realName +
-                              L"\r\n\r\nIts name holds characters that set-up cannot use on this system. Copy the "
-                              L"set-up folder to a folder such as C:\\Setup and start it from there.",
-                          MB_OK | MB_ICONSTOP);
-        return kExitFolderUnusable;
-    }
-    g_strAppDir = folder.narrow;
+    g_strAppDir = core::AppDirFromModulePath(ModuleFileName(nullptr));
 
     // A released program shows and runs only the files its vendor released.
     std::vector<core::ChangedFile> changed;
@@ -158,7 +150,7 @@ void CSetupDlg::ShowFirstPage() {
     CheckOsVersion();
     // What only the later pages show is done once the window is up. Posted now, the message is
     // handled before any click the user makes on the shown window.
-    ::PostMessageA(m_hWnd, WM_APP_AFTER_FIRST_SHOW, 0, 0);
+    ::PostMessageW(m_hWnd, WM_APP_AFTER_FIRST_SHOW, 0, 0);
 }
 
 void CSetupDlg::PrepareLaterPages() {
@@ -180,7 +172,7 @@ void CSetupDlg::PrepareLaterPages() {
         core::ChangedFile changed;
         FileReadResult animation = m_dataFiles.ReadAnimation(changed);
         if (changed.path.empty())
-            ::PostMessageA(m_hWnd, WM_APP_ANIMATION_CHECKED, 0, 0);
+            ::PostMessageW(m_hWnd, WM_APP_ANIMATION_CHECKED, 0, 0);
         else
             ReportChangedFiles(m_hWnd, {changed});
         return animation.ok ? std::move(animation.bytes) : std::string();
@@ -205,8 +197,7 @@ bool CSetupDlg::LoadLicenceText() {
                       MB_OK | MB_ICONSTOP);
         return false;
     }
-    m_strLicense = core::LicenceTextFromFile(
-        file.bytes, [](const std::u16string& text) { return WideToAnsi(std::wstring(text.begin(), text.end())); });
+    m_strLicense = core::LicenceTextFromFile(file.bytes, &AnsiToUtf8);
     return true;
 }
 
@@ -432,8 +423,8 @@ void CSetupDlg::PlaceWindowByDisplayClass() {
 }
 
 void CSetupDlg::RemoveCaptionAndBorder() {
-    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
-    ::SetWindowLongA(m_hWnd, GWL_STYLE, style & ~static_cast<LONG>(WS_CAPTION));
+    const LONG style = ::GetWindowLongW(m_hWnd, GWL_STYLE);
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, style & ~static_cast<LONG>(WS_CAPTION));
     // The frame is cached until the system is told to recompute it; without this the client area
     // keeps a band where the caption was, and the picture would not fill the window.
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,

@@ -125,5 +125,5 @@ void BackgroundCut::Run() {
         // Nothing may unwind out of a thread (a file too large for memory, say): nothing to load.
         m_cutOk = false;
     }
-    ::PostMessageA(m_window, m_message, m_tag, 0);
+    ::PostMessageW(m_window, m_message, m_tag, 0);
 }

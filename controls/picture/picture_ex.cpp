@@ -32,7 +32,7 @@ private:
 
 }  // namespace
 
-CPictureEx::CPictureEx() : m_stopEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+CPictureEx::CPictureEx() : m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 CPictureEx::~CPictureEx() { Reset(); }
 

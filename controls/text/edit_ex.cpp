@@ -49,10 +49,10 @@ void CEditEx::SetEditFont() {
     m_pFont = std::make_unique<CFont>();
 
     // A pixel height, not points: the same 17 px at every DPI. Character set 0 is ANSI.
-    LOGFONTA lf = {};
+    LOGFONTW lf = {};
     lf.lfHeight = -17;
     lf.lfWeight = FW_NORMAL;
-    ::lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    ::lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
     m_pFont->CreateFontIndirect(lf);
 
     SetFont(m_pFont->Get(), TRUE);
@@ -72,7 +72,7 @@ LRESULT CEditEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_GETDLGCODE:
             // Tabbing into a multi-line box must not select its whole text: the caret would go to
             // the end, and the box would show the end of a long text to someone about to read it.
-            if (::GetWindowLongA(m_hWnd, GWL_STYLE) & ES_MULTILINE) return Default() & ~DLGC_HASSETSEL;
+            if (::GetWindowLongW(m_hWnd, GWL_STYLE) & ES_MULTILINE) return Default() & ~DLGC_HASSETSEL;
             break;
     }
     return CEdit::WindowProc(msg, wp, lp);
@@ -91,7 +91,7 @@ void CEditEx::OnContextMenu(CWnd*, POINT point) {
         Default();
         return;
     }
-    const MenuHandle menu(::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nMenuID)));
+    const MenuHandle menu(::LoadMenuW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nMenuID)));
     if (!menu.Get()) {
         Default();
         return;

@@ -40,24 +40,6 @@ constexpr DWORD kRetryActionMs = 20000;  // a click that changed nothing is made
 constexpr const char* kQuickRun = "1";   // seconds the stand-in package runs in most cases
 const char* const kPlantedNames[] = {"riched32.dll", "riched20.dll", "comctl32.dll"};
 
-std::wstring Widen(const std::string& text, UINT codePage = CP_ACP) {
-    if (text.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    return wide;
-}
-
-std::string Recode(const std::string& text, UINT from, UINT to) {
-    const std::wstring w = Widen(text, from);
-    if (w.empty()) return std::string();
-    const int wide = static_cast<int>(w.size());
-    const int narrow = WideCharToMultiByte(to, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(narrow), '\0');
-    WideCharToMultiByte(to, 0, w.data(), wide, &out[0], narrow, nullptr, nullptr);
-    return out;
-}
-
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (size_t at = text.find(from); !from.empty() && at != std::string::npos; at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
@@ -66,11 +48,11 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 
 // Every file and folder under dir (which ends in a backslash), with the sizes of the files.
 void ListTree(const std::string& dir, const std::string& relative, std::map<std::string, uint64_t>& out) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + relative + "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WideFromUtf8(dir + relative + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = Utf8FromWide(found.cFileName);
         if (name == "." || name == "..") continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             out[relative + name + "\\"] = 0;
@@ -78,7 +60,7 @@ void ListTree(const std::string& dir, const std::string& relative, std::map<std:
         } else {
             out[relative + name] = (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
@@ -259,9 +241,9 @@ Expected FailsNaming(DWORD code, const char* file) { return {code, file, nullptr
 Expected FailsSaying(DWORD code, const char* message) { return {code, nullptr, message, {}}; }
 Expected CompletesShowingLicence(const std::string& text) { return {0, nullptr, nullptr, text}; }
 
-// Rows of docs/robustness.md, in the order the cases ran. Everything given is in the ANSI code
-// page, with the application folder's path spelt out; the row is UTF-8, with "<folder>" for it
-// (inside code spans, where Markdown shows it as it is).
+// Rows of docs/robustness.md, in the order the cases ran. Everything given is UTF-8, with the
+// application folder's path spelt out; the row has "<folder>" for it (inside code spans, where
+// Markdown shows it as it is).
 void ReportRow(const std::string& label, const Outcome& outcome, const std::string& appDir, const std::string& notes,
                bool passed) {
     char path[MAX_PATH * 2];
@@ -274,7 +256,7 @@ void ReportRow(const std::string& label, const Outcome& outcome, const std::stri
         ReplaceAll(text, appDir, "<folder>\\");
         ReplaceAll(text, "\r\n", " ");
         ReplaceAll(text, "|", "\\|");
-        return Recode(text, CP_ACP, CP_UTF8);
+        return text;
     };
     const std::string arrow = " \xE2\x86\x92 ";
     std::string pages;
@@ -603,12 +585,15 @@ TEST_F(FaultMatrix, InstallationWorkerThatCannotStart) {
             FailsNaming(2, "data\\Skylark48.exe"), kQuickRun, {{"SKYLARK_TEST_FAIL_WORKER_START", "1"}});
 }
 
-// "© “Skylark” café" as code page 1252 shows it, and as editors save it.
-const char* const kShownLicence = "\xA9 \x93Skylark\x94 caf\xE9\r\nsecond line\r\n";
-const char kUtf8Licence[] = "\xC2\xA9 \xE2\x80\x9CSkylark\xE2\x80\x9D caf\xC3\xA9\r\nsecond line\r\n";
+// "© “Skylark” café", then Russian, Greek and Chinese lines: code page 1252 spells only the first.
+const char kUtf8Licence[] =
+    "\xC2\xA9 \xE2\x80\x9CSkylark\xE2\x80\x9D caf\xC3\xA9\r\n"
+    "\xD0\x9B\xD0\xB8\xD1\x86\xD0\xB5\xD0\xBD\xD0\xB7\xD0\xB8\xD1\x8F\r\n"  // Лицензия
+    "\xCE\x86\xCE\xB4\xCE\xB5\xCE\xB9\xCE\xB1\r\n"                          // Άδεια
+    "\xE8\xAE\xB8\xE5\x8F\xAF\xE5\x8D\x8F\xE8\xAE\xAE\r\n";                 // 许可协议
 
 std::string Utf16LeWithMark(const std::string& utf8) {
-    const std::wstring wide = Widen(utf8, CP_UTF8);
+    const std::wstring wide = WideFromUtf8(utf8);
     std::string bytes = "\xFF\xFE";
     for (wchar_t unit : wide) {
         bytes += static_cast<char>(unit & 0xFF);
@@ -628,7 +613,7 @@ TEST_F(FaultMatrix, UnicodeLicencesUnderWesternCodePage) {
         DistCopyOptions options;
         options.replaceFiles = {{"data\\License.txt", licence.second}};
         RunCase(std::string(licence.first) + ", code page 1252", ShippedDist(), options,
-                CompletesShowingLicence(kShownLicence));
+                CompletesShowingLicence(kUtf8Licence));
     }
 }
 
@@ -637,28 +622,18 @@ TEST_F(FaultMatrix, CyrillicFolderUnderWesternCodePage) {
     auto copy = std::make_unique<DistCopy>(ShippedDist(), DistCopyOptions{});
     ASSERT_TRUE(copy->Ok()) << copy->Error();
     // "Тест папка": the ANSI form of this name is "???? ?????", a folder that does not exist.
-    const std::wstring asCopied = Widen(copy->AppDir().substr(0, copy->AppDir().size() - 1));
-    const std::wstring cyrillic = Widen(copy->Root()) + L"\x0422\x0435\x0441\x0442 \x043F\x0430\x043F\x043A\x0430";
+    const std::wstring asCopied = WideFromUtf8(copy->AppDir().substr(0, copy->AppDir().size() - 1));
+    const std::wstring cyrillic =
+        WideFromUtf8(copy->Root()) + L"\x0422\x0435\x0441\x0442 \x043F\x0430\x043F\x043A\x0430";
     ASSERT_TRUE(MoveFileW(asCopied.c_str(), cyrillic.c_str())) << LastErrorText();
-
-    // The folder as the wizard's narrow calls can take it: its short form.
-    wchar_t shortForm[MAX_PATH];
-    const DWORD n = GetShortPathNameW(cyrillic.c_str(), shortForm, MAX_PATH);
-    ASSERT_TRUE(n > 0 && n < MAX_PATH) << "no short name: " << LastErrorText();
-    char narrow[MAX_PATH * 2];
-    BOOL lossy = FALSE;
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, shortForm, static_cast<int>(n), narrow, sizeof narrow, nullptr, &lossy);
-    ASSERT_TRUE(length > 0 && !lossy) << "the short form is not plain ANSI either";
-    const std::string appDir = std::string(narrow, static_cast<size_t>(length)) + "\\";
     std::string licence;
     ASSERT_TRUE(ReadWholeFile(ShippedDist() + "\\data\\License.txt", licence));
     ReplaceAll(licence, "\n", "\r\n");
 
-    Check("folder with a Cyrillic name under code page 1252, started by its Unicode path", *copy, appDir,
-          CompletesShowingLicence(licence), kQuickRun, 1, "runs from the folder's short (8.3) form", {},
+    Check("folder with a Cyrillic name under code page 1252", *copy, Utf8FromWide(cyrillic) + "\\",
+          CompletesShowingLicence(licence), kQuickRun, 1, "the package is started by the folder's own name", {},
           cyrillic + L"\\Wi-FiSkylark.exe");
-    // Back to a name that the copy's clean-up can spell.
+    // Back to the name that the copy's clean-up knows.
     EXPECT_TRUE(MoveFileW(cyrillic.c_str(), asCopied.c_str())) << LastErrorText();
 }
 

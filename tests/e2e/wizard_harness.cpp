@@ -7,8 +7,27 @@
 namespace e2e {
 
 std::string FoldCase(std::string text) {
-    if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
+    std::wstring wide = WideFromUtf8(text);
+    if (!wide.empty()) CharLowerBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+    return Utf8FromWide(wide);
+}
+
+std::wstring WideFromUtf8(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+
+std::string Utf8FromWide(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], n, nullptr, nullptr);
+    return utf8;
 }
 
 namespace {
@@ -19,28 +38,28 @@ std::string WithBackslash(std::string path) {
 }
 
 bool CopyTree(const std::string& from, const std::string& to, std::string& error) {
-    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!CreateDirectoryW(WideFromUtf8(to).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         error = "cannot create " + to + ": " + LastErrorText();
         return false;
     }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WideFromUtf8(from + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         error = "cannot list " + from + ": " + LastErrorText();
         return false;
     }
     bool ok = true;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = Utf8FromWide(found.cFileName);
         if (name == "." || name == "..") continue;
         const std::string source = from + "\\" + name, target = to + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             ok = CopyTree(source, target, error);
-        } else if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+        } else if (!CopyFileW(WideFromUtf8(source).c_str(), WideFromUtf8(target).c_str(), FALSE)) {
             error = "cannot copy " + source + ": " + LastErrorText();
             ok = false;
         }
-    } while (ok && FindNextFileA(search, &found));
+    } while (ok && FindNextFileW(search, &found));
     FindClose(search);
     return ok;
 }
@@ -48,10 +67,11 @@ bool CopyTree(const std::string& from, const std::string& to, std::string& error
 bool ProcessImageUnder(DWORD pid, const std::string& folder) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (!process) return false;
-    char image[MAX_PATH * 2];
-    DWORD size = sizeof image;
-    const bool under = QueryFullProcessImageNameA(process, 0, image, &size) &&
-                       FoldCase(std::string(image, size)).compare(0, folder.size(), FoldCase(folder)) == 0;
+    wchar_t image[MAX_PATH * 2];
+    DWORD size = MAX_PATH * 2;
+    const std::string prefix = FoldCase(folder);
+    const bool under = QueryFullProcessImageNameW(process, 0, image, &size) &&
+                       FoldCase(Utf8FromWide(std::wstring(image, size))).compare(0, prefix.size(), prefix) == 0;
     CloseHandle(process);
     return under;
 }
@@ -115,8 +135,8 @@ std::string EnvironmentBlock(const Environment& changes) {
 std::string LastErrorText() { return "error " + std::to_string(GetLastError()); }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bytes.clear();
     char buffer[65536];
@@ -130,7 +150,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok =
@@ -139,7 +160,9 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string FileText(const std::string& path) {
     std::string bytes;
@@ -153,23 +176,24 @@ std::string FileTextOnceALineIsWritten(const std::string& path, DWORD timeoutMs)
 }
 
 bool RemoveTree(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring wide = WideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        return DeleteFileA(path.c_str()) != FALSE;
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileW(wide.c_str()) != FALSE;
     }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((wide + L"\\*").c_str(), &found);
     bool ok = true;
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            const std::string name = Utf8FromWide(found.cFileName);
             if (name != "." && name != "..") ok = RemoveTree(path + "\\" + name) && ok;
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    return RemoveDirectoryA(path.c_str()) && ok;
+    return RemoveDirectoryW(wide.c_str()) && ok;
 }
 
 DistCopy::DistCopy(const std::string& sourceDir, const DistCopyOptions& options) {
@@ -183,7 +207,7 @@ DistCopy::DistCopy(const std::string& sourceDir, const DistCopyOptions& options)
     m_root = WithBackslash(std::string(temp, n)) + "skylark-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
              std::to_string(++s_count) + "\\";
     RemoveTree(m_root.substr(0, m_root.size() - 1));
-    if (!CreateDirectoryA(m_root.c_str(), nullptr)) {
+    if (!CreateDirectoryW(WideFromUtf8(m_root).c_str(), nullptr)) {
         m_error = "cannot create " + m_root + ": " + LastErrorText();
         return;
     }
@@ -263,13 +287,13 @@ DrivenProcess::~DrivenProcess() {
 
 bool DrivenProcess::Start(const std::string& exePath, const std::string& arguments, const Environment& env) {
     if (m_pi.hProcess) return false;
-    std::string commandLine = "\"" + exePath + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    const std::string folder = exePath.substr(0, exePath.find_last_of('\\') + 1);
-    std::string block = EnvironmentBlock(env);
-    STARTUPINFOA si = {};
+    std::wstring commandLine = WideFromUtf8("\"" + exePath + "\"");
+    if (!arguments.empty()) commandLine += L" " + WideFromUtf8(arguments);
+    const std::wstring folder = WideFromUtf8(exePath.substr(0, exePath.find_last_of('\\') + 1));
+    std::string block = EnvironmentBlock(env);  // an ANSI block: no CREATE_UNICODE_ENVIRONMENT
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
-    m_started = CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
+    m_started = CreateProcessW(WideFromUtf8(exePath).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
                                folder.empty() ? nullptr : folder.c_str(), &si, &m_pi) != FALSE;
     return m_started;
 }
@@ -427,15 +451,15 @@ ClientSnapshot DrivenProcess::CaptureClient() const {
 
 std::string WindowText(HWND window) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-    std::string text(length + 1, '\0');
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
                              5000, &copied)) {
         return {};
     }
     text.resize(copied < text.size() ? copied : text.size() - 1);
-    return text;
+    return Utf8FromWide(text);
 }
 
 std::vector<HWND> VisibleControls(HWND dialog) {

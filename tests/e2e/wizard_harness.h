@@ -38,7 +38,10 @@ std::string FileText(const std::string& path);  // "" if it cannot be read (a re
 // listed, and may even outlive its starter, before its own code has run and written a record.
 std::string FileTextOnceALineIsWritten(const std::string& path, DWORD timeoutMs = 30000);
 bool RemoveTree(const std::string& path);  // a file, or a folder with everything in it
-std::string FoldCase(std::string text);    // lower case, as the ANSI code page has it
+std::string FoldCase(std::string text);    // lower case (UTF-8)
+// The program's texts are UTF-8 here, as the wizard keeps them.
+std::wstring WideFromUtf8(const std::string& text);
+std::string Utf8FromWide(const std::wstring& text);
 std::string LastErrorText();
 
 struct DistCopyOptions {

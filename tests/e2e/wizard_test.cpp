@@ -238,7 +238,7 @@ struct LicenceCase {
 TEST_F(WizardTest, LicenceBoxShowsTheFileText) {
     const LicenceCase cases[] = {
         {"sample licence", "Skylark", nullptr},
-        {"folder with spaces and non-ASCII", "Wi-Fi Set\xE9up 48", nullptr},
+        {"folder with spaces and non-ASCII", "Wi-Fi Set\xC3\xA9up 48", nullptr},
         {"LF ends, empty line, no end on the last line", "Skylark", "First line\n\nThird line"},
     };
     for (const auto& c : cases) {
@@ -300,7 +300,7 @@ TEST_F(WizardTest, MissingLicenceIsNamedAndEndsWithThree) {
     const MissingLicenceCase cases[] = {
         {"missing", "Skylark", false},
         {"a folder in its place", "Skylark", true},
-        {"missing, in a folder with spaces and non-ASCII", "Wi-Fi Set\xE9up 48", false},
+        {"missing, in a folder with spaces and non-ASCII", "Wi-Fi Set\xC3\xA9up 48", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

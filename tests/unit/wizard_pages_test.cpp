@@ -42,26 +42,14 @@ TEST(LicenceText, LineEndsAndSpecialBytes) {
     for (const Case& c : cases) EXPECT_EQ(LicenceTextFromBytes(c.bytes), c.text) << c.name;
 }
 
-bool Cp936LeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-
-TEST(AppDir, CutAfterLastRealBackslash) {
-    EXPECT_EQ(AppDirFromModulePath("C:\\setup\\Setup.exe", Cp936LeadByte), "C:\\setup\\");
-    EXPECT_EQ(AppDirFromModulePath("Setup.exe", Cp936LeadByte), "");
-    EXPECT_EQ(AppDirFromModulePath("", Cp936LeadByte), "");
-    EXPECT_EQ(AppDirFromModulePath("C:\\", Cp936LeadByte), "C:\\");
-    // "\xD5\x5C" is one double-byte character whose second byte has the value of a backslash.
-    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5\x5C"
-                                   "b.exe",
-                                   Cp936LeadByte),
-              "C:\\a\\");
-    EXPECT_EQ(AppDirFromModulePath("C:\\\xD5\x5C\\Setup.exe", Cp936LeadByte), "C:\\\xD5\x5C\\");
-    // A byte-wise search would cut inside the character.
-    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5\x5C"
-                                   "b.exe",
-                                   nullptr),
-              "C:\\a\\\xD5\x5C");
-    // A lead byte at the very end has no trail byte to swallow.
-    EXPECT_EQ(AppDirFromModulePath("C:\\a\\\xD5", Cp936LeadByte), "C:\\a\\");
+TEST(AppDir, CutAfterLastBackslash) {
+    EXPECT_EQ(AppDirFromModulePath("C:\\setup\\Setup.exe"), "C:\\setup\\");
+    EXPECT_EQ(AppDirFromModulePath("Setup.exe"), "");
+    EXPECT_EQ(AppDirFromModulePath(""), "");
+    EXPECT_EQ(AppDirFromModulePath("C:\\"), "C:\\");
+    // "C:\Тест\Setup.exe" in UTF-8.
+    EXPECT_EQ(AppDirFromModulePath("C:\\\xD0\xA2\xD0\xB5\xD1\x81\xD1\x82\\Setup.exe"),
+              "C:\\\xD0\xA2\xD0\xB5\xD1\x81\xD1\x82\\");
 }
 
 TEST(ProgressCycle, TwentyOneTicksThenFinish) {

@@ -106,11 +106,11 @@ TEST_F(TextControlsTest, EditPaintsItsColours) {
     };
 
     // A solid glyph in a big, unsmoothed font: its inner pixels are exactly the text colour.
-    LOGFONTA lf = {};
+    LOGFONTW lf = {};
     lf.lfHeight = -64;
     lf.lfWeight = FW_BOLD;
     lf.lfQuality = NONANTIALIASED_QUALITY;
-    ::lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
+    ::lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
     CFont big;
     ASSERT_TRUE(big.CreateFontIndirect(lf));
 
@@ -227,10 +227,10 @@ TEST_F(TextControlsTest, EditFontIsOwnedUntilTheControlGoes) {
 
         // The owner's font replaces what is shown; the control keeps its own.
         CFont owners;
-        LOGFONTA verdana = {};
+        LOGFONTW verdana = {};
         verdana.lfHeight = -13;
         verdana.lfWeight = 500;
-        ::lstrcpynA(verdana.lfFaceName, "Verdana", LF_FACESIZE);
+        ::lstrcpynW(verdana.lfFaceName, L"Verdana", LF_FACESIZE);
         ASSERT_TRUE(owners.CreateFontIndirect(verdana));
         edit.SetFont(owners.Get());
         EXPECT_EQ(CurrentFont(hwnd), owners.Get());

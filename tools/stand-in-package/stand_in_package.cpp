@@ -49,7 +49,11 @@ void RecordStart() {
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
-    std::string line = GetCommandLineA();
+    // In UTF-8: the folder it was started from may be one that the ANSI code page cannot spell.
+    const wchar_t* wide = GetCommandLineW();
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string line(length > 0 ? static_cast<size_t>(length - 1) : 0, '\0');
+    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, wide, -1, &line[0], length, nullptr, nullptr);
     line += '\n';
     DWORD written = 0;
     WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

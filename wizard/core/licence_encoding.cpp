@@ -69,14 +69,10 @@ void AppendCodePoint(std::u16string& text, char32_t codePoint) {
 }
 
 bool IsValidUtf8WithMultiByte(const std::string& bytes) {
-    bool multiByte = false;
-    for (size_t at = 0; at < bytes.size();) {
-        const Utf8Sequence sequence = ReadUtf8Sequence(bytes, at);
-        if (!sequence.valid) return false;
-        multiByte |= sequence.length > 1;
-        at += sequence.length;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) return IsValidUtf8(bytes);
     }
-    return multiByte;
+    return false;
 }
 
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -127,6 +123,45 @@ std::u16string DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian
         }
     }
     return text;
+}
+
+bool IsValidUtf8(const std::string& bytes) {
+    for (size_t at = 0; at < bytes.size();) {
+        const Utf8Sequence sequence = ReadUtf8Sequence(bytes, at);
+        if (!sequence.valid) return false;
+        at += sequence.length;
+    }
+    return true;
+}
+
+std::string EncodeUtf8(const std::u16string& text) {
+    std::string utf8;
+    utf8.reserve(text.size() + text.size() / 2);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (c >> 18));
+            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
 }
 
 }  // namespace core

@@ -24,4 +24,10 @@ DetectedEncoding DetectLicenceEncoding(const std::string& bytes);
 std::u16string DecodeUtf8(const std::string& bytes, size_t from);
 std::u16string DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian);
 
+// Every byte sequence is UTF-8 (shortest forms, no surrogates, nothing above U+10FFFF).
+bool IsValidUtf8(const std::string& bytes);
+
+// UTF-16 as UTF-8; a lone surrogate becomes U+FFFD.
+std::string EncodeUtf8(const std::u16string& text);
+
 }  // namespace core

@@ -31,19 +31,21 @@ std::string LicenceTextFromBytes(const std::string& bytes) {
     return text;
 }
 
-std::string LicenceTextFromFile(const std::string& bytes, const UnicodeToAnsi& toAnsi) {
+std::string LicenceTextFromFile(const std::string& bytes, const AnsiToUtf8& fromAnsi) {
+    // Line ends and Ctrl+Z are ASCII, which no byte inside a UTF-8 character can be taken for.
     const DetectedEncoding detected = DetectLicenceEncoding(bytes);
     switch (detected.encoding) {
         case LicenceEncoding::Utf8:
-            return LicenceTextFromBytes(toAnsi(DecodeUtf8(bytes, detected.markLength)));
+            return LicenceTextFromBytes(EncodeUtf8(DecodeUtf8(bytes, detected.markLength)));
         case LicenceEncoding::Utf16LE:
-            return LicenceTextFromBytes(toAnsi(DecodeUtf16(bytes, detected.markLength, false)));
+            return LicenceTextFromBytes(EncodeUtf8(DecodeUtf16(bytes, detected.markLength, false)));
         case LicenceEncoding::Utf16BE:
-            return LicenceTextFromBytes(toAnsi(DecodeUtf16(bytes, detected.markLength, true)));
+            return LicenceTextFromBytes(EncodeUtf8(DecodeUtf16(bytes, detected.markLength, true)));
         case LicenceEncoding::Ansi:
             break;
     }
-    return LicenceTextFromBytes(bytes);
+    // Cut first: in a double-byte code page a trail byte is never a line end or Ctrl+Z either.
+    return fromAnsi(LicenceTextFromBytes(bytes));
 }
 
 }  // namespace core
