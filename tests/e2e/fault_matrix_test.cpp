@@ -565,9 +565,9 @@ TEST_F(FaultMatrix, PlantedDllsAreNeverLoaded) {
 
 TEST_F(FaultMatrix, NonAsciiFolderUnderChineseCodePage) {
     ASSERT_EQ(GetACP(), 936u) << "Wine must run under a Chinese locale (LANG=zh_CN.UTF-8, made by scripts/bootstrap)";
-    // GBK: the first character's second byte is 0x5C, the value of a backslash.
+    // "淺水 无线网卡驱动": in GBK the first character's second byte is 0x5C, the value of a backslash.
     DistCopyOptions options;
-    options.folderName = "\x9C\x5C\xCB\xAE \xCE\xDE\xCF\xDF\xCD\xF8\xBF\xA8\xC7\xFD\xB6\xAF";
+    options.folderName = "\xE6\xB7\xBA\xE6\xB0\xB4 \xE6\x97\xA0\xE7\xBA\xBF\xE7\xBD\x91\xE5\x8D\xA1\xE9\xA9\xB1\xE5\x8A\xA8";
     auto copy = std::make_unique<DistCopy>(ShippedDist(), options);
     ASSERT_TRUE(copy->Ok()) << copy->Error();
     Check("non-ASCII folder \"" + options.folderName + "\" under ANSI code page 936 (a trail byte 0x5C)", *copy,

@@ -20,8 +20,9 @@ clicks Next, Accept, OK on every message and Finish wherever the wizard offers t
 package runs for one second unless the case says otherwise. Every case is held to the same rules:
 no crash and no hang; a message that names the file where the user has to act; the exit code that
 the README lists (0 completed or cancelled, 1 operating system refused, 2 package could not be
-started, 3 licence text missing or unreadable, 4 folder name unusable, 5 a released program's
-files changed, 6 an error nobody expected at start-up); no Finish page after a failure; every
+started, 3 licence text missing or unreadable, 5 a released program's files changed, 6 an error
+nobody expected, 7 the package did not install the driver, 3010 and 1641 installed but a restart
+needed; 4 is no longer given); no Finish page after a failure; every
 message shown while the wizard window is up owned by it, with the wizard disabled behind it, so
 that Escape and Alt+F4 typed at the wizard meanwhile change nothing; nothing added to, removed
 from or changed in the application folder (a running package is ended before it is read).

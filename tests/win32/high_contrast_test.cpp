@@ -1,5 +1,5 @@
 // The shipped program's question whether high contrast is on goes to the system, and only there:
-// the wizard's own source, compiled as the shipped program compiles it, with SystemParametersInfoA
+// the wizard's own source, compiled as the shipped program compiles it, with SystemParametersInfoW
 // answered by a stand-in put into this program's import table (Wine itself always answers "off").
 #include "high_contrast.h"
 
@@ -15,9 +15,9 @@ struct Asked {
     DWORD answerFlags = 0;
 } g_asked;
 
-BOOL WINAPI StandInSystemParametersInfoA(UINT action, UINT param, void* value, UINT) {
+BOOL WINAPI StandInSystemParametersInfoW(UINT action, UINT param, void* value, UINT) {
     g_asked.action = action;
-    auto* setting = static_cast<HIGHCONTRASTA*>(value);
+    auto* setting = static_cast<HIGHCONTRASTW*>(value);
     if (action != SPI_GETHIGHCONTRAST || !setting || param != sizeof *setting || setting->cbSize != sizeof *setting)
         return FALSE;
     setting->dwFlags = g_asked.answerFlags;
@@ -48,8 +48,8 @@ bool ReplaceImport(const char* dll, const char* function, void* replacement) {
 }
 
 TEST(HighContrastQuery, TheShippedProgramAsksTheSystemWhateverItsEnvironmentSays) {
-    ASSERT_TRUE(ReplaceImport("user32.dll", "SystemParametersInfoA",
-                              reinterpret_cast<void*>(&StandInSystemParametersInfoA)));
+    ASSERT_TRUE(ReplaceImport("user32.dll", "SystemParametersInfoW",
+                              reinterpret_cast<void*>(&StandInSystemParametersInfoW)));
     // The test build's switch, set and named: the shipped program must not hear it.
     const HANDLE on = CreateEventA(nullptr, TRUE, TRUE, "skylark-shipped-high-contrast");
     ASSERT_NE(on, nullptr);
