@@ -1,6 +1,8 @@
 #pragma once
 // What the wizard tells the user when the installation run cannot go on.
 
+#include "language.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -14,4 +16,5 @@ struct RunFailureMessage {
 // For kRunRefused: the refusal. For kRunStartFailed: the package (or the worker that would have
 // started it) could not be started, with the system's text for `error`. For kExitUnexpectedError:
 // the worker stopped on an exception.
-RunFailureMessage RunFailureMessageFor(uint32_t exitCode, DWORD error, const std::string& packagePath);
+RunFailureMessage RunFailureMessageFor(uint32_t exitCode, DWORD error, const std::string& packagePath,
+                                       const core::Language& language);

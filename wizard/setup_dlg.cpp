@@ -18,6 +18,7 @@
 #include "system_error.h"
 #include "run_failure.h"
 #include "timer_ids.h"
+#include "user_language.h"
 #include "utf8.h"
 #include "win_app.h"
 
@@ -26,24 +27,44 @@ namespace {
 // Exit codes of a wizard that ends before its first page.
 const int kExitLicenceUnreadable = 3;
 
-// The Finish page's texts where the driver needs a restart before it works.
-const char kRestartFinishTitle[] = "Set-up complete: restart your computer\r\nbefore you plug in your wireless adapter";
-const char kRestartFinishText[] =
-    "Click Finish, then restart your computer.\r\n\r\nThe driver works once Windows has restarted.";
-
 const COLORREF kTitleColour = RGB(255, 255, 255);
 const COLORREF kTextColour = RGB(51, 51, 51);
 const COLORREF kLicenceBoxColour = RGB(255, 255, 255);
 
-// What screen readers speak for the controls whose text does not say what they are.
-const wchar_t kLicenceBoxName[] = L"Licence agreement";
-const wchar_t kProgressName[] = L"Installation progress";
-const wchar_t kAnimationName[] = L"Installing";
+// The template's texts, each from the language the wizard speaks.
+const struct {
+    int id;
+    core::Text text;
+} kControlTexts[] = {
+    {IDC_WELCOME_BACK, core::Text::Back},
+    {IDC_WELCOME_NEXT, core::Text::Next},
+    {IDC_WELCOME_CANCEL, core::Text::Cancel},
+    {IDC_INSTALL_BACK, core::Text::Back},
+    {IDC_INSTALL_NEXT, core::Text::Next},
+    {IDC_INSTALL_CANCEL, core::Text::Cancel},
+    {IDC_FINISH_BACK, core::Text::Back},
+    {IDC_FINISH, core::Text::Finish},
+    {IDC_FINISH_CANCEL, core::Text::Cancel},
+    {IDC_LICENSE_BACK, core::Text::Back},
+    {IDC_ACCEPT, core::Text::Accept},
+    {IDC_LICENSE_CANCEL, core::Text::Cancel},
+    {IDC_WELCOME_TITLE, core::Text::WelcomeTitle},
+    {IDC_WELCOME_TEXT, core::Text::WelcomeText},
+    {IDC_INSTALL_TITLE, core::Text::InstallTitle},
+    {IDC_FINISH_TITLE, core::Text::FinishTitle},
+    {IDC_FINISH_TEXT, core::Text::FinishText},
+    {IDC_WELCOME_LABEL, core::Text::WelcomeLabel},
+    {IDC_TITLE, core::Text::Title},
+    {IDC_INSTALLING, core::Text::Installing},
+};
 
-LOGFONTW VerdanaFont(int height, LONG weight) {
+bool IsTextStatic(int id) { return (id >= IDC_WELCOME_TITLE && id <= IDC_TITLE) || id == IDC_INSTALLING; }
+
+LOGFONTW VerdanaFont(int height, LONG weight, BYTE charset) {
     LOGFONTW lf = {};
     lf.lfHeight = height;
     lf.lfWeight = weight;
+    lf.lfCharSet = charset;
     lstrcpynW(lf.lfFaceName, L"Verdana", LF_FACESIZE);
     return lf;
 }
@@ -82,6 +103,7 @@ void CSetupDlg::DoDataExchange() {
 
 BOOL CSetupDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    m_language = ChooseUserLanguage();
     SetUpWindow();
     if (const int exitCode = FindDataFolder()) return EndBeforeFirstPage(exitCode);
     SetUpControls();
@@ -105,7 +127,7 @@ int CSetupDlg::FindDataFolder() {
     // A released program shows and runs only the files its vendor released.
     std::vector<core::ChangedFile> changed;
     if (!m_dataFiles.CheckAtStart(g_strAppDir + core::kDataFolder, changed)) {
-        AfxMessageBox(core::ChangedFilesMessage(changed), MB_OK | MB_ICONSTOP);
+        Tell(core::ChangedFilesMessage(changed, m_language), MB_OK | MB_ICONSTOP, nullptr);
         return static_cast<int>(core::kRunFilesChanged);
     }
     return 0;
@@ -115,6 +137,7 @@ void CSetupDlg::SetUpControls() {
     ::ShowWindow(GetDlgItem(IDOK), SW_HIDE);
     ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
     SetWindowText("Wi-FiSkylark.exe");
+    SetTexts();
 
     CreateFonts();
     m_stInstalling.ShowWindow(SW_HIDE);
@@ -124,9 +147,46 @@ void CSetupDlg::SetUpControls() {
     SetLicenceBoxColours();
     m_editLicense.SetEditFont();
 
-    m_editLicense.SetAccessibleName(kLicenceBoxName);
-    m_progress.SetAccessibleName(kProgressName);
-    m_picAnimation.SetAccessibleName(kAnimationName);
+    m_editLicense.SetAccessibleName(Widen(m_language[core::Text::LicenceName]));
+    m_progress.SetAccessibleName(Widen(m_language[core::Text::ProgressName]));
+    m_picAnimation.SetAccessibleName(Widen(m_language[core::Text::AnimationName]));
+}
+
+void CSetupDlg::SetTexts() {
+    const bool rightToLeft = m_language.RightToLeft();
+    for (const auto& control : kControlTexts) {
+        const HWND window = GetDlgItem(control.id);
+        ::SetWindowTextW(
+            window, Widen(rightToLeft ? core::EmbeddedRightToLeft(m_language[control.text]) : m_language[control.text])
+                        .c_str());
+        if (!rightToLeft) continue;
+        // Read from right to left and set against the right edge of its place; the layout and the
+        // picture are not mirrored, so each text stays where the art leaves room for it.
+        ::SetWindowLongW(window, GWL_EXSTYLE, ::GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_RTLREADING);
+        if (IsTextStatic(control.id)) {
+            ::SetWindowLongW(window, GWL_STYLE, (::GetWindowLongW(window, GWL_STYLE) & ~SS_TYPEMASK) | SS_RIGHT);
+            EndInsideWindow(window);
+        }
+    }
+}
+
+void CSetupDlg::EndInsideWindow(HWND control) {
+    // Some of the template's places run past the window's right edge, where left-aligned text never
+    // reaches: a right-aligned one would start there, out of sight.
+    RECT client, place, margin = {0, 0, 8, 0};
+    ::GetClientRect(m_hWnd, &client);
+    ::GetWindowRect(control, &place);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    ::MapDialogRect(m_hWnd, &margin);
+    const LONG right = client.right - margin.right;
+    if (place.right > right && right > place.left)
+        ::SetWindowPos(control, nullptr, 0, 0, right - place.left, place.bottom - place.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int CSetupDlg::Tell(const std::string& text, UINT type, HWND owner) const {
+    if (m_language.RightToLeft()) type |= MB_RTLREADING | MB_RIGHT;
+    return AfxMessageBox(text, type, owner);
 }
 
 void CSetupDlg::SetLicenceBoxColours() {
@@ -193,8 +253,7 @@ bool CSetupDlg::LoadLicenceText() {
     const std::string path = g_strAppDir + core::kDataFolder + core::kLicenceFileName;
     const FileReadResult file = m_dataFiles.Read(core::kLicenceFileName);
     if (!file.ok) {
-        AfxMessageBox("The licence text could not be read from\r\n" + path + "\r\n\r\nSet-up cannot continue.",
-                      MB_OK | MB_ICONSTOP);
+        Tell(core::Fill(m_language[core::Text::LicenceUnreadable], {{"path", path}}), MB_OK | MB_ICONSTOP, nullptr);
         return false;
     }
     m_strLicense = core::LicenceTextFromFile(file.bytes, &AnsiToUtf8);
@@ -334,13 +393,13 @@ LRESULT CSetupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (m_installWhenChecked && !RunFailed()) StartInstallation();
             return 0;
         case WM_APP_FILES_CHANGED:
-            EndRunWith(core::kRunFilesChanged, core::ChangedFilesMessage(TakeChangedFiles(lp)), MB_OK | MB_ICONSTOP);
+            EndRunWith(core::kRunFilesChanged, core::ChangedFilesMessage(TakeChangedFiles(lp), m_language),
+                       MB_OK | MB_ICONSTOP);
             return 0;
         case WM_APP_PRIVATE_FOLDER_FAILED:
             EndRunWith(core::kRunStartFailed,
-                       "Set-up could not make a folder of its own for the driver package under the Windows "
-                       "temporary folder:\r\n\r\n" +
-                           SystemErrorText(static_cast<DWORD>(lp)) + "\r\n\r\nNothing was installed.",
+                       core::Fill(m_language[core::Text::PrivateFolderFailed],
+                                  {{"error", SystemErrorText(static_cast<DWORD>(lp))}}),
                        MB_OK | MB_ICONSTOP);
             return 0;
         case WM_APP_AFTER_FIRST_SHOW:
@@ -363,8 +422,8 @@ void CSetupDlg::OnTimer(UINT_PTR id) {
         ::KillTimer(m_hWnd, IDT_PROGRESS);
         m_progress.SetPos(core::kProgressCycleLength);
         if (m_restartNeeded) {
-            m_stFinishTitle.SetWindowText(kRestartFinishTitle);
-            m_stFinishText.SetWindowText(kRestartFinishText);
+            m_stFinishTitle.SetWindowText(m_language[core::Text::RestartTitle]);
+            m_stFinishText.SetWindowText(m_language[core::Text::RestartText]);
         }
         g_nCurPage = core::kPageFinish;
         ShowPage();
@@ -382,14 +441,15 @@ void CSetupDlg::OnArmTimer(UINT id, UINT period) {
 }
 
 void CSetupDlg::OnRunFailed(uint32_t exitCode, DWORD error) {
-    const RunFailureMessage message = RunFailureMessageFor(exitCode, error, core::PackagePath(g_strAppDir));
+    const RunFailureMessage message = RunFailureMessageFor(exitCode, error, core::PackagePath(g_strAppDir), m_language);
     EndRunWith(exitCode, message.text, message.type);
 }
 
 void CSetupDlg::OnPackageEnded(core::PackageOutcome outcome, uint32_t code) {
     const core::PackageVerdict verdict = core::VerdictOf(outcome);
     if (!verdict.installed) {
-        EndRunWith(core::kRunPackageFailed, core::PackageFailureMessage(outcome, code), MB_OK | MB_ICONSTOP);
+        EndRunWith(core::kRunPackageFailed, core::PackageFailureMessage(outcome, code, m_language),
+                   MB_OK | MB_ICONSTOP);
         return;
     }
     // Kept for the Finish page, which the run's IDT_FINISH brings next.
@@ -404,7 +464,7 @@ void CSetupDlg::EndRunWith(uint32_t exitCode, const std::string& message, UINT t
     ::KillTimer(m_hWnd, IDT_PROGRESS);
     // Owned by the wizard, which is disabled until the user closes it: nothing the user does to
     // the wizard meanwhile can end it with another code, and the box cannot fall behind it.
-    AfxMessageBox(message, type, m_hWnd);
+    Tell(message, type, m_hWnd);
     ::PostQuitMessage(m_exitCode);
 }
 
@@ -436,9 +496,23 @@ void CSetupDlg::CreateFonts() {
     CClientDC dc(m_hWnd);
     const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
 
-    m_fontText.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(12, dpi), 500));
-    m_fontHeading.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(12, dpi), 600));
-    m_fontLicense.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(10, dpi), 500));
+    const BYTE charset = m_language.Charset();
+    m_fontText.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(12, dpi), 500, charset));
+    m_fontHeading.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(12, dpi), 600, charset));
+    // The licence is in whatever languages the vendor wrote it: its font stays the same for all.
+    m_fontLicense.CreateFontIndirect(VerdanaFont(core::FontHeightForPoints(10, dpi), 500, 0));
+
+    // The buttons keep the template's font, in the script of the language where it needs another.
+    LOGFONTW buttons = {};
+    const HFONT templateFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    if (charset != 0 && templateFont && ::GetObjectW(templateFont, sizeof buttons, &buttons) == sizeof buttons) {
+        buttons.lfCharSet = charset;
+        m_fontButtons.CreateFontIndirect(buttons);
+        for (const auto& control : kControlTexts) {
+            if (!IsTextStatic(control.id))
+                ::SendMessageW(GetDlgItem(control.id), WM_SETFONT, reinterpret_cast<WPARAM>(m_fontButtons.Get()), TRUE);
+        }
+    }
 
     m_stWelcomeTitle.SetFont(m_fontHeading.Get());
     m_stInstallTitle.SetFont(m_fontHeading.Get());
@@ -508,7 +582,9 @@ BOOL CSetupDlg::OnEraseBkgnd(HDC dc) {
             // Set first: the message box repaints the window, and with it comes another erase.
             m_backgroundFailureReported = true;
             const bool missing = file.error == ERROR_FILE_NOT_FOUND || file.error == ERROR_PATH_NOT_FOUND;
-            AfxMessageBox(path + (missing ? " was not found." : " could not be read."), MB_OK | MB_ICONSTOP, m_hWnd);
+            Tell(core::Fill(m_language[missing ? core::Text::PictureMissing : core::Text::PictureUnreadable],
+                            {{"path", path}}),
+                 MB_OK | MB_ICONSTOP, m_hWnd);
         }
         return TRUE;
     }

@@ -57,6 +57,11 @@ private:
     void PlaceWindowByDisplayClass();
     void RemoveCaptionAndBorder();
     void CreateFonts();
+    // The template's texts in the wizard's language, read right to left where it does.
+    void SetTexts();
+    void EndInsideWindow(HWND control);
+    // A message in the wizard's language; owned by `owner` when there is one.
+    int Tell(const std::string& text, UINT type, HWND owner) const;
     void SetLicenceBoxColours();
     // High contrast switched on or off, or new system colours (systemColours): everything repainted.
     void OnColoursChanged(bool systemColours);
@@ -92,9 +97,11 @@ private:
     CFont m_fontText;
     CFont m_fontHeading;
     CFont m_fontLicense;
+    CFont m_fontButtons;  // only for a language whose script the template's font may lack
     CPictureEx m_picAnimation;
     CRichEditCtrlGS m_richLicense;
     CDataFiles m_dataFiles;
+    core::Language m_language;
 
     // The background picture's absence is reported once; every erase would report it again.
     bool m_backgroundFailureReported = false;

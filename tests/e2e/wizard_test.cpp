@@ -3,6 +3,7 @@
 #include "wizard_fixture.h"
 
 #include "gif_builder.h"
+#include "language.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -254,6 +255,33 @@ TEST_F(WizardTest, LicenceBoxShowsTheFileText) {
         EXPECT_EQ(m_wizard->Text(IDC_LICENSE_EDIT), ExpectedLicenceText(file));
         m_wizard->CancelAndExpectExitZero();
     }
+}
+
+// The wizard speaks the user's language where it carries it, else English; its window text stays
+// the program's name. Run under each locale of tests/e2e/CMakeLists.txt, which says in
+// SKYLARK_EXPECT_LANGUAGE whose texts must show (Wine takes the language from the locale it starts in).
+TEST_F(WizardTest, EachUserSeesTheWizardInTheirLanguage) {
+    char tag[16] = "en";
+    GetEnvironmentVariableA("SKYLARK_EXPECT_LANGUAGE", tag, sizeof tag);
+    core::Language language;
+    if (std::string(tag) != "en") {
+        std::string bytes;
+        ASSERT_TRUE(ReadWholeFile(WindowsPathFromUnix(std::string(SKYLARK_LANGUAGES_DIR) + "/" + tag + ".txt"), bytes));
+        const core::LanguageFile file = core::ParseLanguageFile(tag, bytes);
+        ASSERT_TRUE(file.Ok());
+        language = file.language;
+    }
+    ASSERT_NO_FATAL_FAILURE(Start(ShippedDist()));
+    for (const auto& control :
+         {std::make_pair(IDC_TITLE, core::Text::Title), std::make_pair(IDC_WELCOME_TITLE, core::Text::WelcomeTitle),
+          std::make_pair(IDC_WELCOME_TEXT, core::Text::WelcomeText), std::make_pair(IDC_WELCOME_NEXT, core::Text::Next),
+          std::make_pair(IDC_WELCOME_CANCEL, core::Text::Cancel), std::make_pair(IDC_ACCEPT, core::Text::Accept)}) {
+        const std::string& text = language[control.second];
+        EXPECT_EQ(m_wizard->Text(control.first), language.RightToLeft() ? core::EmbeddedRightToLeft(text) : text)
+            << core::TextKey(control.second);
+    }
+    EXPECT_EQ(WindowText(m_wizard->Dialog()), "Wi-FiSkylark.exe");
+    m_wizard->CancelAndExpectExitZero();
 }
 
 // Work that no page shows at first is done after the window is up, on a message the wizard posts

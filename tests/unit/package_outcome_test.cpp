@@ -58,15 +58,18 @@ TEST(PackageOutcomeTest, EachKindOfCodesReadsTheCodeItsOwnWay) {
 }
 
 TEST(PackageOutcomeTest, TheMessageGivesTheCodeInDecimalAndAboveTheSignBitInHex) {
-    const std::string failed = PackageFailureMessage(PackageOutcome::Failed, 1603);
+    const std::string failed = PackageFailureMessage(PackageOutcome::Failed, 1603, Language());
     EXPECT_NE(failed.find("not installed"), std::string::npos);
     EXPECT_NE(failed.find("code 1603."), std::string::npos);
-    EXPECT_NE(PackageFailureMessage(PackageOutcome::Failed, 0xC0000005).find("code 3221225477 (0xC0000005)."),
+    EXPECT_NE(
+        PackageFailureMessage(PackageOutcome::Failed, 0xC0000005, Language()).find("code 3221225477 (0xC0000005)."),
+        std::string::npos);
+    EXPECT_NE(PackageFailureMessage(PackageOutcome::Failed, 0x7FFFFFFF, Language()).find("code 2147483647."),
               std::string::npos);
-    EXPECT_NE(PackageFailureMessage(PackageOutcome::Failed, 0x7FFFFFFF).find("code 2147483647."), std::string::npos);
-    EXPECT_NE(PackageFailureMessage(PackageOutcome::Cancelled, 1602).find("cancelled"), std::string::npos);
-    EXPECT_NE(PackageFailureMessage(PackageOutcome::AnotherInstallRunning, 1618).find("another installation"),
-              std::string::npos);
+    EXPECT_NE(PackageFailureMessage(PackageOutcome::Cancelled, 1602, Language()).find("cancelled"), std::string::npos);
+    EXPECT_NE(
+        PackageFailureMessage(PackageOutcome::AnotherInstallRunning, 1618, Language()).find("another installation"),
+        std::string::npos);
 }
 
 }  // namespace

@@ -60,14 +60,16 @@ TEST(ReleasePinsTest, MessageNamesEveryFileByItsFullPathAndWhatHappenedToIt) {
         "page) and start it again.";
     EXPECT_EQ(ChangedFilesMessage({{"C:\\Setup\\data\\License.txt", FileProblem::Differs, ""},
                                    {"C:\\Setup\\data\\main96DPI.jpg", FileProblem::Missing, ""},
-                                   {"C:\\Setup\\data\\Skylark48.exe", FileProblem::InUse, ""}}),
+                                   {"C:\\Setup\\data\\Skylark48.exe", FileProblem::InUse, ""}},
+                                  Language()),
               "The set-up files are damaged or have been changed:\r\n\r\n"
               "C:\\Setup\\data\\License.txt\r\n"
               "C:\\Setup\\data\\main96DPI.jpg (missing)\r\n"
               "C:\\Setup\\data\\Skylark48.exe (in use by another program: close it and start set-up again)\r\n" +
                   fresh);
     // Nothing changed, only kept from use: said so, and no fresh copy is asked for.
-    EXPECT_EQ(ChangedFilesMessage({{"C:\\Setup\\data\\License.txt", FileProblem::Unreadable, "Access is denied."}}),
+    EXPECT_EQ(ChangedFilesMessage({{"C:\\Setup\\data\\License.txt", FileProblem::Unreadable, "Access is denied."}},
+                                  Language()),
               "Set-up could not read its files:\r\n\r\n"
               "C:\\Setup\\data\\License.txt (could not be read: Access is denied.)\r\n"
               "\r\nSet-up cannot continue.");

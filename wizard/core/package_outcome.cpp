@@ -90,26 +90,23 @@ PackageVerdict VerdictOf(PackageOutcome outcome) {
     return verdict;
 }
 
-std::string PackageFailureMessage(PackageOutcome outcome, uint32_t code) {
+std::string PackageFailureMessage(PackageOutcome outcome, uint32_t code, const Language& language) {
     char number[40];
     if (code > 0x7FFFFFFFu)
         std::snprintf(number, sizeof number, "%lu (0x%08lX)", static_cast<unsigned long>(code),
                       static_cast<unsigned long>(code));
     else
         std::snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(code));
-    const std::string again = "\r\n\r\nStart set-up again to try once more.";
+    const std::vector<std::pair<const char*, std::string>> values = {{"code", number}};
     switch (outcome) {
         case PackageOutcome::Cancelled:
-            return "The driver was not installed: its installation was cancelled (code " + std::string(number) + ")." +
-                   again;
+            return Fill(language[Text::PackageCancelled], values);
         case PackageOutcome::AnotherInstallRunning:
-            return "The driver was not installed: another installation is running on this computer (code " +
-                   std::string(number) + ").\r\n\r\nWait until it has finished, then start set-up again.";
+            return Fill(language[Text::PackageBusy], values);
         case PackageOutcome::Unknown:
-            return "The driver package has ended, but set-up could not learn whether it installed the driver." + again;
+            return language[Text::PackageUnknown];
         default:
-            return "The driver was not installed: the driver package ended with code " + std::string(number) + "." +
-                   again;
+            return Fill(language[Text::PackageFailed], values);
     }
 }
 

@@ -4,6 +4,8 @@
 // vendor declared at release: Windows Installer's (as Burn reads them too), the Windows driver
 // installer's bit mask, or none at all.
 
+#include "language.h"
+
 #include <cstdint>
 #include <string>
 
@@ -48,6 +50,6 @@ PackageVerdict VerdictOf(PackageOutcome outcome);
 
 // What the user is told when the package did not install the driver: the code in decimal, and for
 // a code above 0x7FFFFFFF (a crash's, a bit mask's) in hexadecimal too.
-std::string PackageFailureMessage(PackageOutcome outcome, uint32_t code);
+std::string PackageFailureMessage(PackageOutcome outcome, uint32_t code, const Language& language);
 
 }  // namespace core

@@ -93,35 +93,33 @@ ReleasePins ParseReleasePins(const std::string& text) {
     return pins;
 }
 
-std::string ChangedFilesMessage(const std::vector<ChangedFile>& files) {
+std::string ChangedFilesMessage(const std::vector<ChangedFile>& files, const Language& language) {
     bool changed = false;
     std::string lines;
     for (const ChangedFile& file : files) {
-        lines += file.path;
+        const std::vector<std::pair<const char*, std::string>> values = {{"file", file.path}, {"error", file.detail}};
         switch (file.problem) {
             case FileProblem::Differs:
                 changed = true;
+                lines += file.path;
                 break;
             case FileProblem::Missing:
                 changed = true;
-                lines += " (missing)";
+                lines += Fill(language[Text::FileMissing], values);
                 break;
             case FileProblem::InUse:
-                lines += " (in use by another program: close it and start set-up again)";
+                lines += Fill(language[Text::FileInUse], values);
                 break;
             case FileProblem::Unreadable:
-                lines += " (could not be read: " + file.detail + ")";
+                lines += Fill(language[Text::FileUnreadable], values);
                 break;
             case FileProblem::NotCopied:
-                lines += " (could not be copied for the driver package: " + file.detail + ")";
+                lines += Fill(language[Text::FileNotCopied], values);
                 break;
         }
         lines += "\r\n";
     }
-    if (!changed) return "Set-up could not read its files:\r\n\r\n" + lines + "\r\nSet-up cannot continue.";
-    return "The set-up files are damaged or have been changed:\r\n\r\n" + lines +
-           "\r\nSet-up cannot continue. Get a fresh copy of the set-up (from the adapter's disc or its download "
-           "page) and start it again.";
+    return Fill(language[changed ? Text::FilesChanged : Text::FilesUnreadable], {{"files", lines}});
 }
 
 }  // namespace core

@@ -60,6 +60,6 @@ struct ChangedFile {
 
 // What the user is told when released files cannot be used: each one by its full path and what
 // happened to it. A file in use or unreadable is said to be so, not to have been changed.
-std::string ChangedFilesMessage(const std::vector<ChangedFile>& files);
+std::string ChangedFilesMessage(const std::vector<ChangedFile>& files, const Language& language);
 
 }  // namespace core
