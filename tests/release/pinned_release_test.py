@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """A real release: release.py with scripts/build-pinned, signed with a throwaway certificate. The
-program holds the data's pins as a resource, under its signature (a pin changed breaks it); the
-released folder walks under Wine through every page to Finish; two unsigned releases are identical
-(a signature holds its signing time).
+program holds the data's pins as a resource, under its signature (a pin changed breaks it), and the
+vendor's language file in place of the shipped one; the released folder walks under Wine through
+every page to Finish; two unsigned releases are identical (a signature holds its signing time).
 
     pinned_release_test.py TOOL_DIR GIF_FRAMES DATA_DIR BUILDER WALKTHROUGH WINE_EMULATOR
 DATA_DIR holds the tests' stand-in package, as the build's data folder does."""
@@ -31,9 +31,19 @@ class PinnedRelease(unittest.TestCase):
         release = Release(TOOL_DIR, GIF_FRAMES, builder=BUILDER)
         self.addCleanup(release.cleanup)
 
+        # The signed release speaks the vendor's German: its Next is theirs.
+        vendor = os.path.join(work, "languages")
+        os.makedirs(vendor)
+        with open(os.path.join(TOOL_DIR, "..", "..", "res", "languages", "de.txt"), "rb") as f:
+            german = f.read().replace(b"next = Weiter\n", b"next = Los\n")
+        with open(os.path.join(vendor, "de.txt"), "wb") as f:
+            f.write(german)
+        language_check = os.path.join(os.path.dirname(os.path.dirname(GIF_FRAMES)), "language-check", "language-check")
+        signed = ["--sign", "--languages", vendor, "--language-check", language_check]
+
         outs = [os.path.join(work, name) for name in ("first", "second", "signed")]
         for out in outs:
-            run = release.run(DATA_DIR, out, *(["--sign"] if out == outs[2] else []), env=env)
+            run = release.run(DATA_DIR, out, *(signed if out == outs[2] else []), env=env)
             self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         for name in ("Wi-FiSkylark.zip", "SHA256SUMS"):
             with open(os.path.join(outs[0], name), "rb") as a, open(os.path.join(outs[1], name), "rb") as b:
@@ -45,6 +55,7 @@ class PinnedRelease(unittest.TestCase):
             image = bytearray(f.read())
         offset = image.find(pins.pins_text(DATA_DIR).encode())   # the pins resource, whole
         self.assertGreater(offset, 0, "the program does not hold the data's pins")
+        self.assertGreater(image.find(german), 0, "the program does not hold the vendor's German")
 
         screens = os.path.join(work, "screens")
         os.makedirs(screens)

@@ -3,7 +3,8 @@
 SHA256SUMS and a reproducible zip archive. scripts/release builds the program and runs this.
 
     release.py DATA_DIR OUT_DIR --build-pinned BUILDER --gif-frames TOOL [--codepage N]
-               [--package-codes msi|dpinst|none] [--sign] [--timestamp URL]
+               [--package-codes msi|dpinst|none] [--languages DIR --language-check TOOL]
+               [--sign] [--timestamp URL]
     release.py DATA_DIR OUT_DIR --check-arguments [...]
 
 Once the data folder passes its checks, the program is built with the release's pins (the SHA-256
@@ -20,6 +21,7 @@ import tempfile
 
 import archive
 import data_check
+import languages
 import licence_encoding
 import pins
 import signing
@@ -41,6 +43,11 @@ def parse_arguments(argv):
                         help="what the package's exit codes mean: Windows Installer's (msi, the "
                         "default), the Windows driver installer's bit mask (dpinst), or nothing "
                         "(none: the Finish page whatever the code)")
+    parser.add_argument("--languages", metavar="DIR",
+                        help="the vendor's languages, a UTF-8 file each named by its tag (de.txt, "
+                        "zh-CN.txt), built into the program; each replaces the shipped one of its tag")
+    parser.add_argument("--language-check", metavar="TOOL",
+                        help="the language-check tool (scripts/release gives it)")
     parser.add_argument("--sign", action="store_true",
                         help="sign the program (PKCS#12 file and password from %s and %s)"
                         % (signing.PKCS12_VARIABLE, signing.PASSWORD_VARIABLE))
@@ -62,6 +69,8 @@ def problem_with_arguments(args):
     data_dir, out_dir = os.path.realpath(args.data_dir), os.path.realpath(args.out_dir)
     if os.path.commonpath([data_dir, out_dir]) == data_dir:
         return "%s lies inside the data folder %s" % (args.out_dir, args.data_dir)
+    if args.languages and not os.path.isdir(args.languages):
+        return "%s is not a folder" % args.languages
     if args.timestamp and not args.sign:
         return "--timestamp goes with --sign"
     if args.sign:
@@ -71,7 +80,10 @@ def problem_with_arguments(args):
             return str(e)
     if args.check_arguments:
         return None
-    for option, path in (("--build-pinned", args.build_pinned), ("--gif-frames", args.gif_frames)):
+    tools = [("--build-pinned", args.build_pinned), ("--gif-frames", args.gif_frames)]
+    if args.languages:
+        tools.append(("--language-check", args.language_check))
+    for option, path in tools:
         if not path or not os.path.isfile(path):
             return "%s needs an existing file" % option
     return None
@@ -87,7 +99,7 @@ def archive_time():
     return int(run.stdout) if run.returncode == 0 and run.stdout.strip().isdigit() else 0
 
 
-def build_pinned(builder, data_dir, package_codes, work):
+def build_pinned(builder, data_dir, package_codes, work, vendor_languages=None):
     """The program built with the pins of data_dir (the pins file in work), as a path; raises
     OSError if the build fails."""
     text = pins.pins_text(data_dir, package_codes=package_codes)
@@ -95,6 +107,8 @@ def build_pinned(builder, data_dir, package_codes, work):
     print("".join("  " + line for line in text.splitlines(True)), end="")
     pins_file = os.path.join(work, "release_pins.txt")
     pins.write_if_changed(pins_file, text)
+    if vendor_languages:
+        languages.write_resources(vendor_languages, work)
     run = subprocess.run([builder, pins_file], stdout=subprocess.PIPE, text=True)
     lines = run.stdout.strip().splitlines()
     if run.returncode != 0 or not lines or not os.path.isfile(lines[-1]):
@@ -113,7 +127,8 @@ def build_pinned(builder, data_dir, package_codes, work):
 
 def make_release(args, staging):
     with tempfile.TemporaryDirectory(prefix="skylark-pins-") as work:
-        copy_release(args, staging, build_pinned(args.build_pinned, args.data_dir, args.package_codes, work))
+        vendor = languages.vendor_files(args.languages) if args.languages else None
+        copy_release(args, staging, build_pinned(args.build_pinned, args.data_dir, args.package_codes, work, vendor))
 
 
 def copy_release(args, staging, built):
@@ -150,6 +165,12 @@ def main(argv):
     rows = data_check.check_folder(args.data_dir, args.codepage, args.gif_frames)
     print(data_check.format_table(rows))
     errors = sum(r.verdict == data_check.ERROR for r in rows)
+    if args.languages:
+        report, problems = languages.check_folder(args.languages, args.language_check)
+        print(report)
+        for problem in problems:
+            print("release: language %s" % problem, file=sys.stderr)
+        errors += len(problems)
     if errors:
         print("release: %d error(s) in %s: nothing written" % (errors, args.data_dir),
               file=sys.stderr)
