@@ -29,6 +29,15 @@ bool IsListedAsPackage(DWORD processId) {
     return package;
 }
 
+// The process the wizard started, followed first whatever else joins it; takes its handle.
+std::vector<Followed> StartedProcess(DWORD id, CHandle& handle) {
+    std::vector<Followed> followed(1);
+    followed[0].id = id;
+    followed[0].handle = std::move(handle);
+    followed[0].packageName = true;
+    return followed;
+}
+
 void NoteEnd(Followed& process, core::PackageEnds& ends) {
     process.ended = true;
     DWORD code = 0;
@@ -102,10 +111,7 @@ core::PackageEnd CPackageFollower::WaitForEnd() { return m_port ? WaitForJob() :
 
 core::PackageEnd CPackageFollower::WaitForJob() {
     core::PackageEnds ends;
-    std::vector<Followed> members(1);
-    members[0].id = m_processId;
-    members[0].handle = std::move(m_process);
-    members[0].packageName = true;
+    std::vector<Followed> members = StartedProcess(m_processId, m_process);
     for (;;) {
         DWORD message = 0;
         ULONG_PTR key = 0;
@@ -143,10 +149,7 @@ core::PackageEnd CPackageFollower::WaitForJob() {
 
 core::PackageEnd CPackageFollower::WaitByName() {
     core::PackageEnds ends;
-    std::vector<Followed> followed(1);
-    followed[0].id = m_processId;
-    followed[0].handle = std::move(m_process);
-    followed[0].packageName = true;
+    std::vector<Followed> followed = StartedProcess(m_processId, m_process);
     for (;;) {
         // Every process named like the package is opened when first seen. A process that cannot
         // be opened is waited for while it is listed.

@@ -37,6 +37,16 @@ protected:
     // Welcome -> Licence -> Accept: the Installing page, with the run under way (or already done).
     void Accept() { ASSERT_TRUE(m_wizard->GoTo(Page::Installing)) << "the wizard ended on its way there"; }
 
+    // The wizard from a fresh copy of dist, with env, through to the Installing page; the stand-in
+    // records its starts in the copy's m_record.
+    void StartAndAccept(const std::string& dist, const DistCopyOptions& options, Environment env) {
+        ASSERT_NO_FATAL_FAILURE(MakeCopy(dist, options));
+        env.push_back({"SKYLARK_STANDIN_RECORD", m_record});
+        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "", env)) << LastErrorText();
+        ASSERT_TRUE(m_wizard->WaitForWindow());
+        ASSERT_NO_FATAL_FAILURE(Accept());
+    }
+
     // Watches the wizard for ms, or until it ends; true as soon as its Finish page shows.
     bool FinishShowsWithin(DWORD ms) const {
         return WaitUntil([&] { return m_wizard->Shows(Page::Finish) || !m_wizard->Running(); }, ms) &&
@@ -294,15 +304,11 @@ TEST_F(InstallRunTest, ThePackagesLastProcessAndItsCodeDecideTheEnd) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        ASSERT_NO_FATAL_FAILURE(MakeCopy(c.dist, {}));
-        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
-                                    {{"SKYLARK_STANDIN_SECONDS", "3"},
-                                     {"SKYLARK_STANDIN_EXIT_CODE", c.exitCode},
-                                     {"SKYLARK_STANDIN_HANDOVER", c.handOver ? "1" : ""},
-                                     {"SKYLARK_TEST_FOLLOW_BY_NAME", c.byName ? "1" : ""}}))
-            << LastErrorText();
-        ASSERT_TRUE(m_wizard->WaitForWindow());
-        ASSERT_NO_FATAL_FAILURE(Accept());
+        ASSERT_NO_FATAL_FAILURE(StartAndAccept(c.dist, {},
+                                               {{"SKYLARK_STANDIN_SECONDS", "3"},
+                                                {"SKYLARK_STANDIN_EXIT_CODE", c.exitCode},
+                                                {"SKYLARK_STANDIN_HANDOVER", c.handOver ? "1" : ""},
+                                                {"SKYLARK_TEST_FOLLOW_BY_NAME", c.byName ? "1" : ""}}));
         // Neither the Finish page nor a message while any of the package's processes is listed.
         bool tooEarly = false, packageSeen = false;
         HWND box = nullptr;
@@ -335,10 +341,7 @@ TEST_F(InstallRunTest, ThePackagesLastProcessAndItsCodeDecideTheEnd) {
 // An exception on the installation worker (the test build's switch throws one): a message and
 // exit code 6, never the Finish page.
 TEST_F(InstallRunTest, AWorkerThatThrowsEndsWithSixAfterItsMessage) {
-    ASSERT_NO_FATAL_FAILURE(MakeCopy(TestDist(), {}));
-    ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "", {{"SKYLARK_TEST_FAIL_WORKER", "1"}})) << LastErrorText();
-    ASSERT_TRUE(m_wizard->WaitForWindow());
-    ASSERT_NO_FATAL_FAILURE(Accept());
+    ASSERT_NO_FATAL_FAILURE(StartAndAccept(TestDist(), {}, {{"SKYLARK_TEST_FAIL_WORKER", "1"}}));
     HWND box = WaitForRunMessage();
     ASSERT_NE(box, nullptr) << (m_wizard->Shows(Page::Finish) ? "the Finish page came instead" : "no message");
     EXPECT_NE(MessageText(box).find("did not expect"), std::string::npos);
@@ -357,13 +360,9 @@ TEST_F(InstallRunTest, AReleasedPackageRunsFromItsPrivateCopy) {
         SCOPED_TRACE(released ? "released" : "not released");
         DistCopyOptions options;
         options.replaceFiles = {{"data\\skylark-helper.dll", dll}};
-        ASSERT_NO_FATAL_FAILURE(MakeCopy(released ? PinnedTestDist() : TestDist(), options));
-        ASSERT_TRUE(m_wizard->Start(m_copy->ExePath(), "",
-                                    {{"SKYLARK_STANDIN_SECONDS", kShortRun},
-                                     {"SKYLARK_STANDIN_LOAD", "skylark-helper.dll"},
-                                     {"SKYLARK_STANDIN_RECORD", m_record}}));
-        ASSERT_TRUE(m_wizard->WaitForWindow());
-        ASSERT_NO_FATAL_FAILURE(Accept());
+        ASSERT_NO_FATAL_FAILURE(StartAndAccept(released ? PinnedTestDist() : TestDist(), options,
+                                               {{"SKYLARK_STANDIN_SECONDS", kShortRun},
+                                                {"SKYLARK_STANDIN_LOAD", "skylark-helper.dll"}}));
         ASSERT_TRUE(FinishShowsWithin(kWaitMs)) << "no Finish page";
         const std::string started = FoldCase(FileTextOnceALineIsWritten(m_record));
         const bool planted = FileExists(m_copy->Path("data\\skylark-helper.dll.loaded"));

@@ -2,6 +2,7 @@
 // reflects the colour messages) holding an EDIT or RichEdit20A child.
 
 #include "accessible_name.h"
+#include "com_ptr.h"
 #include "edit_ex.h"
 #include "rich_edit_gs.h"
 #include "screen_capture.h"
@@ -273,28 +274,20 @@ UINT OpenContextMenu(HWND hwnd) {
 // The name of the object a control answers a screen reader with, asked of the object itself (no
 // proxy between, which would answer from its own cache); `through` another of its interfaces and
 // back to IAccessible where one is given.
-std::wstring AccessibleName(IAccessible* named, const IID* through = nullptr) {
-    IAccessible* accessible = named;
-    accessible->AddRef();
-    if (through) {
-        IUnknown* other = nullptr;
-        IAccessible* back = nullptr;
-        // __uuidof: MinGW's import library defines IID_IAccessible with another GUID.
-        if (SUCCEEDED(accessible->QueryInterface(*through, reinterpret_cast<void**>(&other)))) {
-            other->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&back));
-            other->Release();
-        }
-        accessible->Release();
-        if (!back) return L"(no way there and back)";
-        accessible = back;
-    }
+std::wstring AccessibleName(IAccessible* named, const IID* through) {
+    ComPtr<IAccessible> accessible;
+    ComPtr<IUnknown> other;
+    // __uuidof: MinGW's import library defines IID_IAccessible with another GUID.
+    if (!through) named->QueryInterface(__uuidof(IAccessible), accessible.PutVoid());
+    else if (SUCCEEDED(named->QueryInterface(*through, other.PutVoid())))
+        other->QueryInterface(__uuidof(IAccessible), accessible.PutVoid());
+    if (!accessible) return L"(no way there and back)";
     VARIANT self;
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
     std::wstring text = SUCCEEDED(accessible->get_accName(self, &name)) && name ? name : L"";
     ::SysFreeString(name);
-    accessible->Release();
     return text;
 }
 
